@@ -1,0 +1,289 @@
+#include "console.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+using namespace con;
+
+namespace {
+
+struct memory_console {
+    console c;
+    std::string out;
+    explicit memory_console(std::string_view input) { open_memory(c, input, out); }
+    std::string output() {
+        flush(c);
+        return out;
+    }
+};
+
+int read_value(console& c, int width = 0) {
+    std::int32_t value = -777;
+    EXPECT_EQ(read_int(c, value, width), 1);
+    return value;
+}
+
+} // namespace
+
+TEST(ReadInt, TakesTheFirstNumberAndDiscardDropsTheRestOfTheLine) {
+    memory_console m("3 40\n7\n");
+    EXPECT_EQ(read_value(m.c), 3);
+    discard(m.c);
+    EXPECT_EQ(read_value(m.c), 7);
+}
+
+TEST(ReadInt, SeveralNumbersOnOneLineAreReadWithoutANewLine) {
+    memory_console m("3 40\n");
+    EXPECT_EQ(read_value(m.c), 3);
+    EXPECT_EQ(read_value(m.c), 40);
+    EXPECT_EQ(read_char(m.c), '\n');
+}
+
+TEST(ReadInt, SignFollowedByANonDigitIsConsumedAndFails) {
+    memory_console m("-x\n+\n");
+    std::int32_t value = 5;
+    EXPECT_EQ(read_int(m.c, value), 0);
+    EXPECT_EQ(value, 5);
+    EXPECT_EQ(read_char(m.c), 'x'); // only the sign was taken
+    EXPECT_EQ(read_char(m.c), '\n');
+    EXPECT_EQ(read_int(m.c, value), 0); // "+" then the line break
+    EXPECT_EQ(read_char(m.c), '\n');
+}
+
+TEST(ReadInt, NonDigitStaysUnread) {
+    memory_console m("abc\n");
+    std::int32_t value = 5;
+    EXPECT_EQ(read_int(m.c, value), 0);
+    EXPECT_EQ(value, 5);
+    EXPECT_EQ(read_char(m.c), 'a');
+}
+
+TEST(ReadInt, WidthLimitsTheCharactersTaken) {
+    memory_console m("1234\n-123\n");
+    EXPECT_EQ(read_value(m.c, 3), 123);
+    EXPECT_EQ(read_value(m.c), 4);
+    EXPECT_EQ(read_value(m.c, 3), -12); // the sign counts towards the width
+    EXPECT_EQ(read_value(m.c), 3);
+}
+
+TEST(ReadInt, WidthOneTakenBySignFails) {
+    memory_console m("-5\n");
+    std::int32_t value = 9;
+    EXPECT_EQ(read_int(m.c, value, 1), 0);
+    EXPECT_EQ(read_value(m.c), 5);
+}
+
+TEST(ReadInt, SkipsWhiteSpaceAcrossLines) {
+    memory_console m("\n  \t\r\n\v\f  +17\n");
+    EXPECT_EQ(read_value(m.c), 17);
+}
+
+TEST(ReadInt, OutOfRangeWrapsModulo2To32) {
+    memory_console m("123456789012 2147483648 -2147483648 4294967296 -4294967297\n");
+    EXPECT_EQ(read_value(m.c), static_cast<std::int32_t>(123456789012LL % 4294967296LL)); // -1097262572
+    EXPECT_EQ(read_value(m.c), INT32_MIN);
+    EXPECT_EQ(read_value(m.c), INT32_MIN);
+    EXPECT_EQ(read_value(m.c), 0);
+    EXPECT_EQ(read_value(m.c), -1);
+}
+
+TEST(ReadInt, CrlfLineEndsAreWhiteSpace) {
+    memory_console m("12\r\n34\r\n");
+    EXPECT_EQ(read_value(m.c), 12);
+    EXPECT_EQ(read_value(m.c), 34);
+    EXPECT_EQ(read_char(m.c), '\r');
+    EXPECT_EQ(read_char(m.c), '\n');
+}
+
+TEST(ReadInt, LastLineWithoutLineBreak) {
+    memory_console m("5\n42");
+    EXPECT_EQ(read_value(m.c), 5);
+    EXPECT_EQ(read_value(m.c), 42);
+    EXPECT_FALSE(ended(m.c));
+    std::int32_t value = 0;
+    EXPECT_EQ(read_int(m.c, value), end_of_input);
+    EXPECT_TRUE(ended(m.c));
+}
+
+TEST(ReadInt, EndOfInputBeforeAnyCharacter) {
+    memory_console m("  \n \n");
+    std::int32_t value = 3;
+    EXPECT_EQ(read_int(m.c, value), end_of_input);
+    EXPECT_EQ(value, 3);
+    EXPECT_TRUE(ended(m.c));
+}
+
+TEST(ReadInt, EndOfInputAfterALoneSign) {
+    memory_console m("-");
+    std::int32_t value = 3;
+    EXPECT_EQ(read_int(m.c, value), end_of_input);
+    EXPECT_EQ(value, 3);
+}
+
+TEST(Discard, NeverWaitsOnAUsedUpLine) {
+    memory_console m("1\n2\n");
+    EXPECT_EQ(read_value(m.c), 1);
+    EXPECT_EQ(read_char(m.c), '\n'); // line used up
+    discard(m.c);                    // must not take "2\n"
+    EXPECT_EQ(read_value(m.c), 2);
+    discard(m.c);
+    discard(m.c);
+    EXPECT_FALSE(ended(m.c));
+}
+
+TEST(Discard, BeforeAnyInputDoesNothing) {
+    memory_console m("x\n");
+    discard(m.c);
+    EXPECT_EQ(read_char(m.c), 'x');
+}
+
+TEST(ReadChar, ReturnsEveryByteAndThenEndOfInput) {
+    std::string input("a\xE4\0\n", 4);
+    input += "b";
+    memory_console m(input);
+    EXPECT_EQ(read_char(m.c), 'a');
+    EXPECT_EQ(read_char(m.c), 0xE4);
+    EXPECT_EQ(read_char(m.c), 0);
+    EXPECT_EQ(read_char(m.c), '\n');
+    EXPECT_EQ(read_char(m.c), 'b');
+    EXPECT_EQ(read_char(m.c), end_of_input);
+    EXPECT_EQ(read_char(m.c), end_of_input);
+}
+
+TEST(ReadLine, TakesTheRestOfTheCurrentLine) {
+    memory_console m("12 ab\r\nnext\nlast");
+    EXPECT_EQ(read_value(m.c), 12);
+    std::string text;
+    ASSERT_TRUE(read_line(m.c, text));
+    EXPECT_EQ(text, " ab\r");
+    ASSERT_TRUE(read_line(m.c, text));
+    EXPECT_EQ(text, "next");
+    ASSERT_TRUE(read_line(m.c, text));
+    EXPECT_EQ(text, "last");
+    EXPECT_FALSE(read_line(m.c, text));
+}
+
+TEST(Output, NothingIsWrittenAfterEndOfInput) {
+    memory_console m("");
+    write(m.c, "before");
+    EXPECT_EQ(read_char(m.c), end_of_input);
+    write(m.c, "after");
+    print(m.c, "%d", 5);
+    put_int(m.c, 7, 3);
+    EXPECT_EQ(m.output(), "before");
+}
+
+TEST(Output, PutIntMatchesPrintf) {
+    memory_console m("");
+    const std::int32_t values[] = {0, 7, -7, 123, -45, 99999, 2147483647, INT32_MIN};
+    std::string expected;
+    for (std::int32_t v : values) {
+        for (int width : {0, 3, 5, 12}) {
+            put_int(m.c, v, width);
+            char text[32];
+            std::snprintf(text, sizeof text, "%*d", width, v);
+            expected += text;
+        }
+    }
+    EXPECT_EQ(m.output(), expected);
+}
+
+TEST(Output, PrintFormatsLongTexts) {
+    memory_console m("");
+    std::string long_text(2000, 'x');
+    print(m.c, "<%s|%25s|%5d>", long_text.c_str(), "ab", -3);
+    EXPECT_EQ(m.output(), "<" + long_text + "|" + std::string(23, ' ') + "ab|   -3>");
+}
+
+TEST(Output, IsFlushedBeforeReadingTheNextLineFromADescriptor) {
+    int in_pipe[2];
+    int out_pipe[2];
+    ASSERT_EQ(pipe(in_pipe), 0);
+    ASSERT_EQ(pipe(out_pipe), 0);
+    ASSERT_EQ(::write(in_pipe[1], "5\n", 2), 2);
+    ::close(in_pipe[1]);
+    console c;
+    c.in_fd = in_pipe[0];
+    c.out_fd = out_pipe[1];
+    write(c, "prompt: ");
+    std::int32_t value = 0;
+    EXPECT_EQ(read_int(c, value), 1);
+    EXPECT_EQ(value, 5);
+    char seen[16] = {};
+    EXPECT_EQ(::read(out_pipe[0], seen, sizeof seen), 8);
+    EXPECT_STREQ(seen, "prompt: ");
+    ::close(in_pipe[0]);
+    ::close(out_pipe[0]);
+    ::close(out_pipe[1]);
+}
+
+TEST(Input, LongLinesAcrossManyBlocks) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    std::string big(200000, 'q');
+    // A child writes the line in pieces so that the reader sees many blocks.
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::close(fds[0]);
+        std::string data = big + "\n7\n";
+        for (std::size_t at = 0; at < data.size(); at += 1000)
+            if (::write(fds[1], data.data() + at, std::min<std::size_t>(1000, data.size() - at)) < 0) _exit(1);
+        _exit(0);
+    }
+    ::close(fds[1]);
+    console c;
+    std::string out;
+    c.in_fd = fds[0];
+    c.out_str = &out;
+    std::string text;
+    ASSERT_TRUE(read_line(c, text));
+    EXPECT_EQ(text, big);
+    EXPECT_EQ(read_value(c), 7);
+    ::close(fds[0]);
+}
+
+TEST(WaitKey, ReturnsAtOnceWithoutATerminal) {
+    memory_console m("abc\n");
+    wait_key(m.c);
+    EXPECT_EQ(read_char(m.c), 'a');
+}
+
+TEST(Cp1251, ConvertsBothWays) {
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        if (b != 0x98) all += static_cast<char>(b);
+    EXPECT_EQ(utf8_to_cp1251(cp1251_to_utf8(all)), all);
+    EXPECT_EQ(cp1251_to_utf8("\xE4"), "д");
+    EXPECT_EQ(cp1251_to_utf8("\xA8\xB8\xB9"), "Ёё№");
+    EXPECT_EQ(utf8_to_cp1251("Да-д"), "\xC4\xE0-\xE4");
+}
+
+TEST(Cp1251, InvalidOrMissingCharactersBecomeQuestionMarks) {
+    EXPECT_EQ(utf8_to_cp1251("a\xFF" "b"), "a?b");
+    EXPECT_EQ(utf8_to_cp1251("\xD0"), "?");            // cut short
+    EXPECT_EQ(utf8_to_cp1251("\xC0\xAF"), "??");       // overlong
+    EXPECT_EQ(utf8_to_cp1251("日本"), "??");           // not in the code page
+    EXPECT_EQ(utf8_to_cp1251("\xF0\x9F\x98\x80x"), "?x");
+}
+
+TEST(Cp1251, LiteralsAreConvertedAtCompileTime) {
+    constexpr std::string_view text = "Ошибка!\n"_cp;
+    static_assert(text.size() == 8);
+    EXPECT_EQ(text, "\xCE\xF8\xE8\xE1\xEA\xE0!\n");
+    EXPECT_EQ(text.data()[text.size()], '\0');
+}
+
+TEST(Cp1251, ConsoleConvertsOutputAndTypedLinesWhenSwitchedOn) {
+    memory_console m("\xD0\xB4\xD0\xB0 x\n");
+    m.c.convert_cp1251 = true;
+    write(m.c, "\xC4\xE0\n");
+    EXPECT_EQ(read_char(m.c), 0xE4);
+    std::string rest;
+    ASSERT_TRUE(read_line(m.c, rest));
+    EXPECT_EQ(rest, "\xE0 x");
+    EXPECT_EQ(m.output(), "Да\n");
+}
