@@ -4,9 +4,14 @@
 #   NAME        the executable, from main.cpp
 #   NAME_test   GoogleTest unit tests from tests/NAME/*_test.cpp
 #   NAME/CASE   one transcript test per directory tests/NAME/cases/CASE
+#               (and NAME/CASE/prefixes where the case holds a file "prefixes")
 function(add_program name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+  if(NOT sources OR NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+    message(STATUS "${name}: no sources yet, skipped")
+    return()
+  endif()
   add_library(${name}_core STATIC ${sources})
   target_include_directories(${name}_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name}_core PUBLIC console)
@@ -31,6 +36,11 @@ function(add_program name)
       get_filename_component(case_name ${case_dir} NAME)
       add_test(NAME ${name}/${case_name}
                COMMAND transcript_runner $<TARGET_FILE:${name}> ${case_dir})
+      # A case holding a file named "prefixes" is also run cut short at every line.
+      if(EXISTS ${case_dir}/prefixes)
+        add_test(NAME ${name}/${case_name}/prefixes
+                 COMMAND transcript_runner --prefixes $<TARGET_FILE:${name}> ${case_dir})
+      endif()
     endif()
   endforeach()
 endfunction()

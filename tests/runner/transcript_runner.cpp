@@ -2,6 +2,7 @@
 // working directory, with the case's typed bytes on standard input.
 //
 //   transcript_runner PROGRAM CASE_DIR
+//   transcript_runner --prefixes PROGRAM CASE_DIR
 //
 // CASE_DIR holds
 //   stdin    the bytes typed (absent: nothing)
@@ -13,6 +14,12 @@
 //            hold afterwards, byte for byte
 // Exit status 0 when everything matches; otherwise a report of the first
 // difference on standard error and status 1.
+//
+// With --prefixes the input is cut short instead: at every line end, and at
+// every byte of a short input. Each cut must end the program quietly with
+// status 0 (end of input), and a cut at a line end must write exactly the
+// beginning of the expected output: a program that never looks past the
+// current line cannot tell the cut from a person who stopped typing.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -159,43 +166,101 @@ outcome run_program(const std::string& program, const fs::path& work, const fs::
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: transcript_runner PROGRAM CASE_DIR\n");
-        return 2;
-    }
-    std::string program = fs::absolute(argv[1]).string();
-    fs::path case_dir = fs::absolute(argv[2]);
+namespace {
 
-    std::string scratch_template = (fs::temp_directory_path() / "transcript.XXXXXX").string();
-    if (mkdtemp(scratch_template.data()) == nullptr) {
-        std::perror("mkdtemp");
-        return 2;
+struct scratch_dir {
+    fs::path root;
+    fs::path work;
+    scratch_dir() {
+        std::string name = (fs::temp_directory_path() / "transcript.XXXXXX").string();
+        if (mkdtemp(name.data()) == nullptr) {
+            std::perror("mkdtemp");
+            std::exit(2);
+        }
+        root = name;
+        work = root / "work";
+        fs::create_directory(work);
     }
-    fs::path scratch = scratch_template;
-    fs::path work = scratch / "work";
-    fs::create_directory(work);
+    scratch_dir(const scratch_dir&) = delete;
+    scratch_dir& operator=(const scratch_dir&) = delete;
+    ~scratch_dir() {
+        std::error_code ignored;
+        fs::permissions(work, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(root, ignored);
+    }
+};
+
+std::string describe_end(const outcome& result, int expected_status) {
+    if (result.timed_out) return "the program did not end within " + std::to_string(timeout_seconds) + " s\n";
+    if (!result.exited) return "the program was killed by signal " + std::to_string(result.signal) + "\n";
+    if (result.status != expected_status)
+        return "exit status " + std::to_string(result.status) + ", expected " + std::to_string(expected_status) + "\n";
+    return {};
+}
+
+void copy_before(const fs::path& case_dir, const fs::path& work) {
     if (fs::exists(case_dir / "before"))
         fs::copy(case_dir / "before", work, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+}
+
+int check_prefixes(const std::string& program, const fs::path& case_dir) {
+    std::string input = read_file(case_dir / "stdin");
+    std::string expected = read_file(case_dir / "stdout");
+    auto env = environment_for(case_dir);
+    std::string failures;
+    int runs = 0;
+    for (std::size_t cut = 0; cut < input.size(); ++cut) {
+        bool line_end = cut == 0 || input[cut - 1] == '\n';
+        if (!line_end && input.size() > 400) continue;
+        scratch_dir scratch;
+        copy_before(case_dir, scratch.work);
+        fs::path in = scratch.root / "stdin";
+        fs::path out = scratch.root / "stdout";
+        std::ofstream(in, std::ios::binary) << input.substr(0, cut);
+        outcome result = run_program(program, scratch.work, in, out, env);
+        ++runs;
+        std::string failure = describe_end(result, 0);
+        std::string actual = read_file(out);
+        if (failure.empty() && line_end && expected.compare(0, actual.size(), actual) != 0)
+            failure = "output is not the beginning of the expected output: " +
+                      first_difference(expected.substr(0, actual.size()), actual);
+        if (!failure.empty()) failures += "input cut after " + std::to_string(cut) + " bytes: " + failure;
+    }
+    if (failures.empty()) {
+        std::printf("%d cuts ended cleanly\n", runs);
+        return 0;
+    }
+    std::fprintf(stderr, "%s: %s", case_dir.filename().c_str(), failures.c_str());
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bool prefixes = argc == 4 && std::strcmp(argv[1], "--prefixes") == 0;
+    if (argc != 3 && !prefixes) {
+        std::fprintf(stderr, "usage: transcript_runner [--prefixes] PROGRAM CASE_DIR\n");
+        return 2;
+    }
+    std::string program = fs::absolute(argv[argc - 2]).string();
+    fs::path case_dir = fs::absolute(argv[argc - 1]);
+    if (prefixes) return check_prefixes(program, case_dir);
+
+    scratch_dir scratch;
+    fs::path work = scratch.work;
+    copy_before(case_dir, work);
     fs::path input = case_dir / "stdin";
     if (!fs::exists(input)) {
-        input = scratch / "empty-stdin";
+        input = scratch.root / "empty-stdin";
         std::ofstream(input, std::ios::binary).flush();
     }
-    fs::path output = scratch / "stdout";
+    fs::path output = scratch.root / "stdout";
 
     outcome result = run_program(program, work, input, output, environment_for(case_dir));
 
-    std::string failures;
     int expected_status = 0;
     if (fs::exists(case_dir / "status")) expected_status = std::atoi(read_file(case_dir / "status").c_str());
-    if (result.timed_out) {
-        failures += "the program did not end within " + std::to_string(timeout_seconds) + " s\n";
-    } else if (!result.exited) {
-        failures += "the program was killed by signal " + std::to_string(result.signal) + "\n";
-    } else if (result.status != expected_status) {
-        failures += "exit status " + std::to_string(result.status) + ", expected " + std::to_string(expected_status) + "\n";
-    }
+    std::string failures = describe_end(result, expected_status);
 
     std::string diff = first_difference(read_file(case_dir / "stdout"), read_file(output));
     if (!diff.empty()) failures += "standard output: " + diff;
@@ -216,9 +281,6 @@ int main(int argc, char** argv) {
             if (expected.count(entry.first) == 0) failures += "unexpected file " + entry.first + "\n";
     }
 
-    std::error_code ignored;
-    fs::permissions(work, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(scratch, ignored);
     if (failures.empty()) return 0;
     std::fprintf(stderr, "%s: %s", case_dir.filename().c_str(), failures.c_str());
     return 1;
