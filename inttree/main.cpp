@@ -1,0 +1,4 @@
+#include "console.h"
+#include "inttree.h"
+
+int main() { return con::run_stdio(inttree::run); }

@@ -1,0 +1,47 @@
+// The binary search tree of integers: smaller values hang on the left,
+// greater or equal ones on the right, so equal values sit side by side in
+// every in-order walk.
+#pragma once
+
+#include <cstdint>
+
+namespace inttree {
+
+struct node {
+    std::int32_t inf;
+    node* left;
+    node* right;
+};
+
+// A zero-filled heap node holding value; null when memory is exhausted.
+node* new_node(std::int32_t value);
+
+// Links fresh (a leaf) below root where the order puts it: left of every node
+// whose value is greater, right of every node whose value is less or equal.
+void link_leaf(node* root, node* fresh);
+
+// The first node holding num on the way down from root, and the node it
+// hangs from (root itself when the match is root or a child of it). Null
+// when no node on the path holds num; root must not be null.
+node* find_with_parent(node* root, std::int32_t num, node*& parent);
+
+// Unlinks victim, a child of parent whose value differs from the parent's,
+// by moving up the subtree on the parent's side and hanging the other one
+// below that subtree's extreme node. Links change; victim is not freed.
+void unlink_child(node* parent, node* victim);
+
+// Makes the left child of a root with two children the new root: the old
+// root's right subtree becomes its right subtree, and its own former right
+// subtree hangs left of that subtree's leftmost node. Returns the new root;
+// the old root is detached but not freed.
+node* raise_left(node* root);
+
+// Makes the right child of a root with two children the new root: the old
+// root's left subtree hangs left of the leftmost node of the new root's
+// subtree. Returns the new root; the old root is detached but not freed.
+node* raise_right(node* root);
+
+// Frees every node without recursion.
+void free_tree(node* root);
+
+} // namespace inttree
