@@ -1,0 +1,4 @@
+#include "console.h"
+#include "countout.h"
+
+int main() { return con::run_stdio(countout::run); }

@@ -1,0 +1,44 @@
+// The ring of soldiers: the record, the reads that fill it, its listing and
+// its release.
+#pragma once
+
+#include "console.h"
+
+#include <cstdint>
+
+namespace countout {
+
+// One soldier. Soldiers are numbered from the ring's head along next
+// (head = 1); the number is not stored.
+struct soldier {
+    char name[10]; // as typed, zero-terminated, at most 8 visible characters
+    soldier* prev; // left-hand neighbour, the next lower number
+    soldier* next; // right-hand neighbour, the next higher number
+};
+
+// Reads a whole number of at least 1 into a variable holding value; an answer
+// that converts nothing leaves value as it was. Asks again after the error
+// text while the variable holds less than 1. Returns the accepted value, or 0
+// when input ends.
+std::int32_t read_positive(con::console& c, std::int32_t value);
+
+// Fills s.name from a fresh typed line: at most 9 characters are taken and
+// the last one taken gives way to the terminating zero. An empty line is
+// asked for again. False when input ends.
+bool read_name(con::console& c, soldier& s);
+
+// Asks for count names (count >= 1) and returns the head of a new ring of
+// that many soldiers. Returns null, with nothing left allocated, when input
+// ends or memory runs out.
+soldier* build_ring(con::console& c, std::int32_t count);
+
+// Lists the ring from its head, one "\n<number>\t<name>" per soldier.
+void print_ring(con::console& c, const soldier* head);
+
+// The left-hand neighbour for 'l', the right-hand one for 'r'.
+soldier* step_dir(soldier* s, char direction);
+
+// Frees every soldier of the ring that holds s.
+void free_ring(soldier* s);
+
+} // namespace countout
