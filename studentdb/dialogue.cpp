@@ -1,0 +1,169 @@
+#include "studentdb.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace studentdb {
+
+using con::operator""_cp;
+
+namespace {
+
+constexpr unsigned char yes_letter = 0xE4; // д in Windows-1251
+
+void write_header(con::console& c) {
+    con::write(c, "             Студент               Улица  Дом  Квартира"_cp);
+}
+
+void write_padded(con::console& c, std::string_view text, std::size_t width) {
+    for (std::size_t pad = text.size(); pad < width; ++pad) con::put_char(c, ' ');
+    con::write(c, text);
+}
+
+// One row as "\n%20s%20s%5d%10d" prints it.
+void write_row(con::console& c, const student& s) {
+    con::put_char(c, '\n');
+    write_padded(c, text_of(s.name), 20);
+    write_padded(c, text_of(s.street), 20);
+    con::put_int(c, s.house, 5);
+    con::put_int(c, s.flat, 10);
+}
+
+// Reads one typed line into a text field; false at the end of input.
+bool read_text(con::console& c, std::string_view prompt, char (&field)[text_size]) {
+    con::write(c, prompt);
+    con::discard(c);
+    std::string line;
+    if (!con::read_line(c, line)) return false;
+    set_text(field, line);
+    return true;
+}
+
+// Reads a number, asking again while the typed text is not one; false at
+// the end of input.
+bool read_number(con::console& c, std::string_view prompt, std::int32_t& value) {
+    con::write(c, prompt);
+    for (;;) {
+        int got = con::read_int(c, value);
+        if (got == 1) return true;
+        if (got == con::end_of_input) return false;
+        con::write(c, "Введено неверное значение! Повторите ввод:\n"_cp);
+        con::discard(c);
+    }
+}
+
+bool read_student(con::console& c, student& s) {
+    return read_text(c, "Введите имя студента: "_cp, s.name) &&
+           read_text(c, "\nВведите адрес: "_cp, s.street) && read_number(c, "\nДом: "_cp, s.house) &&
+           read_number(c, "\nКомната: "_cp, s.flat);
+}
+
+// Shows the menu and reads a choice from 0 to 6; false at the end of input.
+bool read_choice(con::console& c, std::int32_t& x) {
+    con::write(c, "\n0 - выход\n1 - отсортировать в алфавитном порядке по фамилии\n"
+                  "2 - отсортировать в алфавитном порядке по месту жительства\n"_cp);
+    con::write(c, "3 - поиск информации о студенте\n4 - добавить студента\n5 - сохранить информацию\n"
+                  "6 - вывод на экран\n"_cp);
+    for (;;) {
+        int got = con::read_int(c, x);
+        if (got == con::end_of_input) return false;
+        if (got == 1 && x >= 0 && x <= 6) return true;
+        con::write(c, "Повторите ввод!\n"_cp);
+        con::discard(c);
+    }
+}
+
+void report_search(con::console& c, const student& stud) {
+    if (text_of(stud.name).empty()) {
+        con::write(c, "Такого студента не найдено!"_cp);
+        return;
+    }
+    write_header(c);
+    write_row(c, stud);
+}
+
+} // namespace
+
+student* add_students(con::console& c, student* a, std::int32_t* num_d) {
+    std::int32_t i = 0;
+    if (a == nullptr) {
+        a = make_room(nullptr, 0);
+        if (a == nullptr) {
+            con::write(c, "Ошибка!\n"_cp);
+            return nullptr;
+        }
+    } else {
+        i = *num_d;
+    }
+    for (;;) {
+        if (i > 0) {
+            student* bigger = make_room(a, i);
+            if (bigger == nullptr) {
+                con::write(c, "Ошибка!\n"_cp);
+                break;
+            }
+            a = bigger;
+        }
+        if (!read_student(c, a[i])) break;
+        ++i;
+        con::write(c, "Продолжить ввод? Да-д\n"_cp);
+        con::discard(c);
+        if (con::read_char(c) != yes_letter) break;
+    }
+    // Input ended before the first record was complete: the collection
+    // stays empty, and the empty collection holds no array.
+    if (i == 0) {
+        std::free(a);
+        a = nullptr;
+    }
+    *num_d = i;
+    return a;
+}
+
+void print_students(con::console& c, const student* a, std::int32_t num_d) {
+    if (num_d == 0) {
+        con::write(c, "Студентов нет!"_cp);
+        return;
+    }
+    con::write(c, "Студенты:\n"_cp);
+    write_header(c);
+    for (std::int32_t i = 0; i < num_d; ++i) write_row(c, a[i]);
+}
+
+int run(con::console& c) {
+    con::use_cp1251(c);
+    std::int32_t num_d = 0;
+    student* a = load_students(c, &num_d);
+    std::int32_t x = 0;
+    while (read_choice(c, x) && x != 0) {
+        switch (x) {
+        case 1:
+            sort_by_name(a, num_d);
+            print_students(c, a, num_d);
+            break;
+        case 2:
+            sort_by_street(a, num_d);
+            print_students(c, a, num_d);
+            break;
+        case 3: {
+            student stud = find_student(c);
+            if (!con::ended(c)) report_search(c, stud);
+            break;
+        }
+        case 4:
+            a = add_students(c, a, &num_d);
+            break;
+        case 5:
+            save_students(c, a, num_d);
+            break;
+        default:
+            print_students(c, a, num_d);
+            break;
+        }
+        if (con::ended(c)) break;
+    }
+    std::free(a);
+    return 0;
+}
+
+} // namespace studentdb

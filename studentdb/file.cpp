@@ -1,0 +1,160 @@
+#include "student.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <string>
+#include <unistd.h>
+
+namespace studentdb {
+
+using con::operator""_cp;
+
+namespace {
+
+constexpr const char* file_name = "students.dat";
+
+// Fills the array from f until the end of the data: end of file, a read
+// error, or no memory for more records. Returns the number of records read.
+std::int32_t read_records(con::console& c, std::FILE* f, student*& a) {
+    std::int32_t count = 0;
+    std::size_t room = capacity_for(0);
+    for (;;) {
+        if (room == 0) {
+            student* bigger = make_room(a, count);
+            if (bigger == nullptr) {
+                con::write(c, "Ошибка!\n"_cp);
+                return count;
+            }
+            a = bigger;
+            room = capacity_for(count + 1) - static_cast<std::size_t>(count);
+            room = std::min(room, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - count));
+        }
+        // A short read means end of file or an error; either ends the data,
+        // and a record only partly read is not counted.
+        std::size_t got = std::fread(a + count, sizeof(student), room, f);
+        count += static_cast<std::int32_t>(got);
+        if (got < room) return count;
+        room = 0;
+    }
+}
+
+// Creates a new file beside students.dat that no one else is using.
+int create_temporary(std::string& path) {
+    for (int k = 0; k < 100; ++k) {
+        path = std::string(file_name) + "." + std::to_string(::getpid()) + "." + std::to_string(k) + ".tmp";
+        if (fault(fault_point::create)) {
+            errno = EACCES;
+            return -1;
+        }
+        // Mode 0666 lets the umask decide, as for a file created by fopen.
+        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+bool write_all(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        if (fault(fault_point::write)) return false;
+        ssize_t done = ::write(fd, data, size);
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) return false;
+        data += done;
+        size -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+// Writes the records with zeros after each text, in batches so that a large
+// collection takes few system calls.
+bool write_records(int fd, const student* a, std::int32_t num_d) {
+    constexpr std::int32_t batch = 1024;
+    student buffer[batch];
+    std::int32_t done = 0;
+    while (done < num_d) {
+        std::int32_t n = std::min(batch, num_d - done);
+        for (std::int32_t i = 0; i < n; ++i) {
+            const student& from = a[done + i];
+            student& to = buffer[i];
+            std::string_view name = text_of(from.name);
+            std::string_view street = text_of(from.street);
+            std::memset(&to, 0, sizeof to);
+            std::memcpy(to.name, name.data(), name.size());
+            std::memcpy(to.street, street.data(), street.size());
+            to.house = from.house;
+            to.flat = from.flat;
+        }
+        if (!write_all(fd, reinterpret_cast<const char*>(buffer),
+                       static_cast<std::size_t>(n) * sizeof(student)))
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// Makes the rename itself durable. Some file systems cannot sync a
+// directory; the new file is in place either way, so errors are ignored.
+void sync_directory() {
+    int fd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    (void)::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+student* load_students(con::console& c, std::int32_t* num_d) {
+    std::FILE* f = std::fopen(file_name, "rb");
+    if (f == nullptr) {
+        con::write(c, "\nФайла не существует!\n"_cp);
+        con::wait_key(c);
+        return nullptr;
+    }
+    student* a = make_room(nullptr, 0);
+    if (a == nullptr) {
+        con::write(c, "Ошибка!\n"_cp);
+        std::fclose(f);
+        return nullptr;
+    }
+    std::int32_t count = read_records(c, f, a);
+    std::fclose(f);
+    if (count == 0) {
+        std::free(a);
+        return nullptr;
+    }
+    // Give back what the last enlargement took beyond the records' needs.
+    if (auto* fitted = static_cast<student*>(std::realloc(a, capacity_for(count) * sizeof(student))))
+        a = fitted;
+    *num_d = count;
+    return a;
+}
+
+bool write_students_file(const student* a, std::int32_t num_d) {
+    std::string temporary;
+    int fd = create_temporary(temporary);
+    if (fd < 0) return false;
+    bool ok = write_records(fd, a, num_d);
+    if (ok && (fault(fault_point::sync) || ::fsync(fd) != 0)) ok = false;
+    // close may report a write error that the file system deferred.
+    if (::close(fd) != 0 || fault(fault_point::close)) ok = false;
+    if (ok && (fault(fault_point::rename) || ::rename(temporary.c_str(), file_name) != 0)) ok = false;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    sync_directory();
+    return true;
+}
+
+void save_students(con::console& c, const student* a, std::int32_t num_d) {
+    if (write_students_file(a, num_d)) return;
+    con::write(c, "\nEror!\n");
+    con::wait_key(c);
+}
+
+} // namespace studentdb

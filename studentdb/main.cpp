@@ -1,0 +1,4 @@
+#include "console.h"
+#include "studentdb.h"
+
+int main() { return con::run_stdio(studentdb::run); }

@@ -1,0 +1,68 @@
+// The student record, the record array and the file students.dat.
+#pragma once
+
+#include "console.h"
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <type_traits>
+
+namespace studentdb {
+
+// One layout for memory and disk: students.dat holds these 48 bytes as they
+// are, as the files written by the Windows programs do.
+struct student {
+    char name[20];   // Windows-1251, zero-terminated
+    char street[20]; // Windows-1251, zero-terminated
+    std::int32_t house;
+    std::int32_t flat;
+};
+
+inline constexpr std::size_t record_size = 48;
+inline constexpr std::size_t text_size = 20;
+
+static_assert(sizeof(student) == record_size);
+static_assert(offsetof(student, name) == 0);
+static_assert(offsetof(student, street) == 20);
+static_assert(offsetof(student, house) == 40);
+static_assert(offsetof(student, flat) == 44);
+static_assert(std::is_trivially_copyable_v<student>);
+static_assert(std::endian::native == std::endian::little, "the file stores little-endian numbers");
+
+// The text of a field: up to its terminating zero, or all 20 bytes when a
+// file gave it none.
+std::string_view text_of(const char (&field)[text_size]);
+// Stores typed text in a field: at most 19 characters (it ends at a zero
+// byte, if it holds one); the rest of the field is zero-filled.
+void set_text(char (&field)[text_size], std::string_view typed);
+
+// The array is held as the plain pointer and count of the dialogue; its
+// allocation grows geometrically so that adding a million records does not
+// copy the array a million times. For a count n the allocation always holds
+// at least capacity_for(n) records, so the capacity never needs storing.
+std::size_t capacity_for(std::int32_t n);
+// Makes room for record number n (0-based) of an array that holds n
+// records: allocates the first record zero-filled, or enlarges when the
+// allocation is full. Returns the array, or nullptr when memory ran out (the
+// old array is then untouched).
+student* make_room(student* a, std::int32_t n);
+
+// Places where tests make the system refuse a step. A null hook, or a hook
+// returning false, lets every step run normally.
+enum class fault_point { allocate, sort_buffer, create, write, sync, close, rename };
+extern bool (*inject_fault)(fault_point);
+bool fault(fault_point where);
+
+// Loads every complete record of students.dat. Returns the array, or
+// nullptr for the empty collection; *num_d is written only with a non-null
+// array.
+student* load_students(con::console& c, std::int32_t* num_d);
+// Replaces students.dat with the records of the array. Either the whole new
+// content is in place or, after "\nEror!", the old file is as it was.
+void save_students(con::console& c, const student* a, std::int32_t num_d);
+// The save without its message: true when students.dat was replaced.
+bool write_students_file(const student* a, std::int32_t num_d);
+
+} // namespace studentdb
