@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Fuzzes every program's dialogue for a fixed time each.
+#   fuzz/run.sh [SECONDS] [PROGRAM...]      (default: 60 s, all seven)
+# Seeds come from the transcript tests. A finding (crash, hang, leak,
+# undefined behaviour) stops that program's run, leaves the input that found
+# it in build/fuzz/findings/PROGRAM/ and makes the script fail.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+shift || true
+programs=("$@")
+[ ${#programs[@]} -gt 0 ] || programs=(inttree countout studentdb linefind stringsort colinsert maxcut)
+
+cmake --preset fuzz >/dev/null || exit 1
+targets=()
+for p in "${programs[@]}"; do targets+=("${p}_fuzz"); done
+cmake --build --preset fuzz --target "${targets[@]}" >/dev/null || exit 1
+
+# Two little-endian bytes of length, the file, then what is typed.
+with_file() {
+    local file=$1 typed=$2 n
+    n=$(stat -c %s "$file")
+    [ "$n" -le 65535 ] || n=65535
+    printf "\\x$(printf %02x $((n & 255)))\\x$(printf %02x $((n >> 8)))"
+    head -c "$n" "$file"
+    cat "$typed"
+}
+
+status=0
+for p in "${programs[@]}"; do
+    corpus=build/fuzz/corpus/$p
+    findings=build/fuzz/findings/$p
+    mkdir -p "$corpus" "$findings"
+    for case_dir in tests/$p/cases/*/; do
+        [ -f "$case_dir/stdin" ] || continue
+        seed=$corpus/seed-$(basename "$case_dir")
+        case $p in
+        studentdb)
+            if [ -f "$case_dir/before/students.dat" ]; then
+                with_file "$case_dir/before/students.dat" "$case_dir/stdin" >"$seed"
+            else
+                { printf '\0\0'; cat "$case_dir/stdin"; } >"$seed"
+            fi ;;
+        linefind)
+            name=$(head -n 1 "$case_dir/stdin")
+            if [ -n "$name" ] && [ -f "$case_dir/before/$name" ]; then
+                with_file "$case_dir/before/$name" "$case_dir/stdin" >"$seed"
+            else
+                { printf '\0\0'; cat "$case_dir/stdin"; } >"$seed"
+            fi ;;
+        *) cp "$case_dir/stdin" "$seed" ;;
+        esac
+    done
+    echo "== $p: ${seconds} s"
+    log=build/fuzz/$p.log
+    ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
+        build/fuzz/bin/${p}_fuzz -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
+        -max_len=4096 -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" >"$log" 2>&1
+    rc=$?
+    grep -E '^stat::number_of_executed_units|^stat::average_exec_per_sec|^stat::peak_rss_mb|^#[0-9]+.*DONE' "$log" | sed 's/^/   /'
+    if [ $rc -ne 0 ]; then
+        echo "   FINDING (exit $rc), see $log and $findings/"
+        grep -m 5 -E 'ERROR|SUMMARY|runtime error' "$log" | sed 's/^/   /'
+        status=1
+    fi
+done
+exit $status
