@@ -1,0 +1,4 @@
+#include "stringsort.h"
+#include "console.h"
+
+int main() { return con::run_stdio(stringsort::run); }

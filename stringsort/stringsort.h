@@ -1,0 +1,13 @@
+// stringsort: typed lines of a fixed size, listed, sorted alphabetically from
+// their first capital letter or by the sums of the numbers in them, and listed
+// again.
+#pragma once
+
+#include "console.h"
+
+namespace stringsort {
+
+// The whole dialogue. Returns the exit status, always 0.
+int run(con::console& c);
+
+} // namespace stringsort
