@@ -1,0 +1,159 @@
+#include "maxcut.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+// A request the system cannot meet must come back as a null pointer here,
+// as it does without the sanitizer, instead of stopping the test.
+extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+#endif
+
+namespace {
+
+// The removal entry by entry: rows shift up one at a time, then for each
+// row the entry in column p is dropped by moving every later live entry
+// one place toward the start.
+std::vector<int> remove_by_shifting(std::vector<int> a, int n, int x, int p) {
+    for (int r = x; r <= n - 2; ++r)
+        for (int j = 0; j < n; ++j) a[r * n + j] = a[(r + 1) * n + j];
+    int live = (n - 1) * n;
+    for (int i = 0; i <= n - 2; ++i) {
+        for (int m = i * n + p - i; m + 1 < live; ++m) a[m] = a[m + 1];
+        --live;
+    }
+    a.resize(static_cast<std::size_t>((n - 1) * (n - 1)));
+    return a;
+}
+
+std::vector<int> cut(int* mas, int n, int x, int p) {
+    maxcut::remove_row(mas, n, x);
+    maxcut::remove_column(mas, n, p);
+    return std::vector<int>(mas, mas + (n - 1) * (n - 1));
+}
+
+TEST(Removal, MatchesEntryByEntryShiftingForEveryRowAndColumn) {
+    std::mt19937 rng(2024);
+    for (int n = 1; n <= 8; ++n) {
+        for (int x = 0; x < n; ++x) {
+            for (int p = 0; p < n; ++p) {
+                std::vector<int> a(static_cast<std::size_t>(n * n));
+                for (int& v : a) v = static_cast<int>(rng() % 2001) - 1000;
+                std::vector<int> work = a;
+                EXPECT_EQ(cut(work.data(), n, x, p), remove_by_shifting(a, n, x, p))
+                    << "n=" << n << " x=" << x << " p=" << p;
+            }
+        }
+    }
+}
+
+TEST(Removal, LargeMatrixAtRandomPlaces) {
+    std::mt19937 rng(99);
+    const int n = 61;
+    for (int round = 0; round < 6; ++round) {
+        int x = static_cast<int>(rng() % n);
+        int p = static_cast<int>(rng() % n);
+        std::vector<int> a(n * n);
+        for (int& v : a) v = static_cast<int>(rng());
+        std::vector<int> work = a;
+        EXPECT_EQ(cut(work.data(), n, x, p), remove_by_shifting(a, n, x, p)) << "x=" << x << " p=" << p;
+    }
+}
+
+TEST(AbsAndMax, NegativesBecomePositiveAndTheFirstLargestWins) {
+    std::vector<int> a = {3, -5, 5, 1};
+    maxcut::max_place m = maxcut::abs_and_max(a.data(), 2);
+    EXPECT_EQ(a, (std::vector<int>{3, 5, 5, 1}));
+    EXPECT_EQ(m.max, 5);
+    EXPECT_EQ(m.x, 0);
+    EXPECT_EQ(m.p, 1);
+
+    std::vector<int> b = {1, 2, 3, 4, -9, 6, 7, 8, 5};
+    m = maxcut::abs_and_max(b.data(), 3);
+    EXPECT_EQ(m.max, 9);
+    EXPECT_EQ(m.x, 1);
+    EXPECT_EQ(m.p, 1);
+}
+
+TEST(AbsAndMax, NegativeCornerIsTakenByItsAbsoluteValue) {
+    std::vector<int> a = {-9, 1, 2, 3};
+    maxcut::max_place m = maxcut::abs_and_max(a.data(), 2);
+    EXPECT_EQ(m.max, 9);
+    EXPECT_EQ(m.x, 0);
+    EXPECT_EQ(m.p, 0);
+    std::vector<int> b = {-1, -2, -3, -8};
+    m = maxcut::abs_and_max(b.data(), 2);
+    EXPECT_EQ(m.max, 8);
+    EXPECT_EQ(m.x, 1);
+    EXPECT_EQ(m.p, 1);
+}
+
+TEST(AbsAndMax, SmallestIntegerStaysNegativeAndIsNeverTheMaximum) {
+    std::vector<int> a = {INT_MIN, 4, INT_MIN, 2};
+    maxcut::max_place m = maxcut::abs_and_max(a.data(), 2);
+    EXPECT_EQ(a, (std::vector<int>{INT_MIN, 4, INT_MIN, 2}));
+    EXPECT_EQ(m.max, 4);
+    EXPECT_EQ(m.x, 0);
+    EXPECT_EQ(m.p, 1);
+
+    std::vector<int> b = {INT_MIN};
+    m = maxcut::abs_and_max(b.data(), 1);
+    EXPECT_EQ(m.max, INT_MIN);
+    EXPECT_EQ(m.x, 0);
+    EXPECT_EQ(m.p, 0);
+}
+
+TEST(Allocation, SizesBeyondAnyBlockAreRefused) {
+    EXPECT_EQ(maxcut::alloc_matrix(2000000000), nullptr); // bytes above the largest object size
+    EXPECT_EQ(maxcut::alloc_matrix(INT32_MAX), nullptr);
+    EXPECT_EQ(maxcut::alloc_matrix(1500000000), nullptr); // fits the size, not the machine
+    EXPECT_EQ(maxcut::alloc_matrix(0), nullptr);
+    EXPECT_EQ(maxcut::alloc_matrix(-3), nullptr);
+}
+
+TEST(Allocation, ShrinkKeepsTheResultAndAnEmptyBlockForOneRelease) {
+    int* mas = maxcut::alloc_matrix(300);
+    ASSERT_NE(mas, nullptr);
+    for (int i = 0; i < 4; ++i) mas[i] = i + 1;
+    mas = maxcut::shrink(mas, 2);
+    ASSERT_NE(mas, nullptr);
+    EXPECT_EQ(std::vector<int>(mas, mas + 4), (std::vector<int>{1, 2, 3, 4}));
+    int* same = maxcut::shrink(mas, 0);
+    EXPECT_EQ(same, mas);
+    std::free(same);
+}
+
+std::string dialogue(std::string_view input) {
+    con::console c;
+    std::string out;
+    con::open_memory(c, input, out);
+    EXPECT_EQ(maxcut::run(c), 0);
+    con::flush(c);
+    return out;
+}
+
+TEST(Dialogue, InputEndingAfterAnyLineStopsCleanly) {
+    const std::string input = "0\nx\n3\n1 2 3\n4 -9\n6\n7 8 5\n";
+    std::string full = dialogue(input);
+    EXPECT_EQ(full.substr(full.find("\nRezyltat:")), "\nRezyltat:\n    1    3\n    7    5");
+    std::size_t at = 0;
+    while ((at = input.find('\n', at)) != std::string::npos) {
+        ++at;
+        std::string part = dialogue(input.substr(0, at));
+        EXPECT_EQ(full.compare(0, part.size(), part), 0) << "after " << at << " bytes:\n" << part;
+    }
+    EXPECT_EQ(dialogue(""), "Vvedite razmer mas = ");
+}
+
+TEST(Dialogue, RemovesTheLargestOfAWideRangeOfValues) {
+    // A row per line, values large enough to fill the five-column field.
+    std::string out = dialogue("3\n-2147483648 100000 -7\n99999 -123456 0\n5 6 7\n");
+    EXPECT_EQ(out.substr(out.find("\nRezyltat:")), "\nRezyltat:\n-2147483648    7\n    5    7");
+}
+
+} // namespace
