@@ -1,0 +1,74 @@
+#include "linefind.h"
+#include "search.h"
+#include "sentences.h"
+
+namespace linefind {
+
+using con::operator""_cp;
+
+namespace {
+
+constexpr int letter_de = 0xE4; // small Cyrillic д in Windows-1251
+
+// The file name step: asks until a file opens. False when the person
+// declines another try, or input ends.
+bool ask_file(con::console& c, text_file& file) {
+    for (;;) {
+        con::write(c, "Введите имя файла:\n"_cp);
+        std::string name;
+        if (input_line(c, name) == 0) return false;
+        // The name is opened as typed: on a UTF-8 console, in its UTF-8 form.
+        if (c.convert_cp1251) name = con::cp1251_to_utf8(name);
+        if (open_text_file(file, name)) return true;
+        con::write(c, "Ошибка, такого файла не существует!"_cp);
+        con::write(c, "\nПовторить ввод? Да-д\n"_cp);
+        con::discard(c);
+        if (con::read_char(c) != letter_de) return false;
+    }
+}
+
+void report(con::console& c, sentence_node* head) {
+    if (head == nullptr) {
+        con::write(c, "Строк с таким элементом не найдено!\n"_cp);
+        return;
+    }
+    con::write(c, "Строка                                               Количество таких строк\n"_cp);
+    print_sentences(c, head);
+    free_sentences(head);
+}
+
+} // namespace
+
+std::size_t input_line(con::console& c, std::string& line) {
+    for (;;) {
+        con::discard(c);
+        if (!con::read_line(c, line)) return 0;
+        if (!line.empty()) return line.size();
+        con::write(c, "Введите информацию в строку!\n"_cp);
+    }
+}
+
+int run(con::console& c) {
+    con::use_cp1251(c);
+    for (;;) {
+        text_file file;
+        if (!ask_file(c, file)) return 0;
+        con::write(c, "Введите искомую строку:\n"_cp);
+        std::string str;
+        if (input_line(c, str) == 0) {
+            close_text_file(file);
+            return 0;
+        }
+        sentence_index index;
+        sentence_node* head = search_file(file, str, index, nullptr);
+        free_index(index);
+        report(c, head);
+        con::write(c, "Продолжить поиск? y/n\n"_cp);
+        con::discard(c);
+        int answer = con::read_char(c);
+        close_text_file(file);
+        if (answer != 'y') return 0;
+    }
+}
+
+} // namespace linefind

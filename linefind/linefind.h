@@ -1,0 +1,19 @@
+// linefind: reports every distinct sentence of a text file that contains a
+// typed string, with the number of times it occurs.
+#pragma once
+
+#include "console.h"
+
+#include <cstddef>
+#include <string>
+
+namespace linefind {
+
+// Reads one typed line that is not empty into line, asking again after an
+// empty one. Returns its length; 0 when input ended first.
+std::size_t input_line(con::console& c, std::string& line);
+
+// The whole dialogue; always returns 0.
+int run(con::console& c);
+
+} // namespace linefind

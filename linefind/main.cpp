@@ -1,0 +1,4 @@
+#include "console.h"
+#include "linefind.h"
+
+int main() { return con::run_stdio(linefind::run); }

@@ -1,0 +1,133 @@
+#include "search.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace linefind {
+
+namespace {
+
+void* erealloc(void* p, std::size_t size) {
+    void* q = std::realloc(p, size);
+    if (q == nullptr) {
+        std::fputs("linefind: out of memory\n", stderr);
+        std::abort();
+    }
+    return q;
+}
+
+// Reads more of the file after the kept bytes, growing the buffer so that
+// each read takes at least half of it: a sentence longer than a block is
+// kept whole, and moving it costs no more than reading it did.
+void read_more(text_file& file) {
+    if (file.size > file.capacity / 2) {
+        file.capacity *= 2;
+        file.data = static_cast<char*>(erealloc(file.data, file.capacity));
+    }
+    for (;;) {
+        ssize_t got = ::read(file.fd, file.data + file.size, file.capacity - file.size);
+        if (got > 0) {
+            file.size += static_cast<std::size_t>(got);
+            return;
+        }
+        if (got < 0 && errno == EINTR) continue;
+        // A read error ends the sentences as the end of the file does.
+        file.at_end = true;
+        return;
+    }
+}
+
+const char* skip_spaces(const char* p, const char* end) {
+    while (p < end && *p == ' ') ++p;
+    return p;
+}
+
+void add_sentence(std::string_view sentence, sentence_index& index, sentence_node*& head) {
+    if (count_sentence(index, sentence) == 1) head = append_sentence(index, head, sentence);
+}
+
+} // namespace
+
+bool contains(std::string_view sentence, std::string_view str) {
+    if (str.size() > sentence.size()) return false;
+    if (str.empty()) return true;
+    // glibc's memmem stays linear in the worst case, unlike a comparison of
+    // the whole string at every position.
+    return ::memmem(sentence.data(), sentence.size(), str.data(), str.size()) != nullptr;
+}
+
+bool open_text_file(text_file& file, const std::string& name, std::size_t block) {
+    file = text_file{};
+    // A zero byte would cut the name short and open some other file.
+    if (name.find('\0') != std::string::npos) return false;
+    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    file.fd = fd;
+    file.capacity = block < 2 ? 2 : block;
+    file.data = static_cast<char*>(erealloc(nullptr, file.capacity));
+    for (;;) {
+        ssize_t got = ::read(fd, file.data, file.capacity);
+        if (got >= 0) {
+            file.size = static_cast<std::size_t>(got);
+            file.at_end = got == 0;
+            return true;
+        }
+        if (errno != EINTR) break;
+    }
+    close_text_file(file);
+    return false;
+}
+
+void close_text_file(text_file& file) {
+    if (file.fd >= 0) ::close(file.fd);
+    std::free(file.data);
+    file = text_file{};
+}
+
+sentence_node* collect_sentences(const char* data, std::size_t n, std::string_view str, sentence_index& index,
+                                 sentence_node* head) {
+    // A sentence holds one full stop, its last character; a string with a
+    // full stop anywhere else is in no sentence. Without one, an occurrence
+    // found in the whole buffer never spans two sentences, which lets the
+    // search run over the buffer rather than sentence by sentence.
+    if (str.empty() || std::memchr(str.data(), '.', str.size() - 1) != nullptr) return head;
+    const char* from = data; // start of the first sentence not yet taken
+    const char* end = data + n;
+    while (from < end) {
+        auto* hit = static_cast<const char*>(
+            ::memmem(from, static_cast<std::size_t>(end - from), str.data(), str.size()));
+        if (hit == nullptr) break;
+        auto* dot = static_cast<const char*>(
+            std::memchr(hit + str.size() - 1, '.', static_cast<std::size_t>(end - hit) - (str.size() - 1)));
+        auto* before = static_cast<const char*>(memrchr(from, '.', static_cast<std::size_t>(hit - from)));
+        const char* start = skip_spaces(before == nullptr ? from : before + 1, dot);
+        std::string_view sentence(start, static_cast<std::size_t>(dot + 1 - start));
+        // The hit may begin in the spaces that are not part of the sentence.
+        if (hit >= start || contains(sentence, str)) add_sentence(sentence, index, head);
+        from = dot + 1;
+    }
+    return head;
+}
+
+sentence_node* search_file(text_file& file, std::string_view str, sentence_index& index,
+                           sentence_node* head) {
+    std::size_t searched = 0; // bytes of data known to hold no full stop
+    for (;;) {
+        auto* last = static_cast<const char*>(memrchr(file.data + searched, '.', file.size - searched));
+        if (last != nullptr) {
+            auto taken = static_cast<std::size_t>(last + 1 - file.data);
+            head = collect_sentences(file.data, taken, str, index, head);
+            std::memmove(file.data, file.data + taken, file.size - taken);
+            file.size -= taken;
+        }
+        searched = file.size;
+        if (file.at_end) return head;
+        read_more(file);
+    }
+}
+
+} // namespace linefind

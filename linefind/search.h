@@ -1,0 +1,42 @@
+// Reading the searched file as sentences and collecting those that contain
+// the searched string.
+#pragma once
+
+#include "sentences.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace linefind {
+
+// True when str occurs in sentence, byte for byte, letter case significant.
+bool contains(std::string_view sentence, std::string_view str);
+
+// The searched file, read in large blocks. data holds the bytes read and not
+// yet taken as sentences.
+struct text_file {
+    int fd = -1;
+    char* data = nullptr;
+    std::size_t size = 0;
+    std::size_t capacity = 0;
+    bool at_end = false; // end of file, or a read error, was met
+};
+
+inline constexpr std::size_t block_size = 1024 * 1024;
+
+// Opens name for reading and reads its first block. False, with nothing left
+// open, when it cannot be opened or cannot be read (a directory, say).
+bool open_text_file(text_file& file, const std::string& name, std::size_t block = block_size);
+void close_text_file(text_file& file);
+
+// Takes every complete sentence of data[0, n), which must end with a full
+// stop, and adds those that contain str to the list. Returns the head.
+sentence_node* collect_sentences(const char* data, std::size_t n, std::string_view str, sentence_index& index,
+                                 sentence_node* head);
+
+// Reads the rest of the file as sentences, adding those that contain str to
+// the list; text after the last full stop is dropped. Returns the head.
+sentence_node* search_file(text_file& file, std::string_view str, sentence_index& index, sentence_node* head);
+
+} // namespace linefind

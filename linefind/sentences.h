@@ -1,0 +1,44 @@
+// The distinct matching sentences of one search: a circular singly linked
+// list in the order of first appearance, with a hash index beside it so that
+// finding a sentence and appending one do not walk the list.
+#pragma once
+
+#include "console.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace linefind {
+
+struct sentence_node {
+    // 64 bits: a file of more than 2^31 equal sentences must not wrap the count.
+    std::int64_t count;
+    // The sentence's bytes, kept in the same heap block right after the node.
+    // A zero byte read from the file is an ordinary character, so size, not
+    // the terminating zero, tells where the text ends.
+    char* text;
+    std::size_t size;
+    std::size_t hash;
+    sentence_node* next;
+};
+
+struct sentence_index {
+    sentence_node** slots = nullptr; // open addressing, linear probing
+    std::size_t mask = 0;            // number of slots - 1 (a power of two)
+    std::size_t used = 0;
+    sentence_node* last = nullptr; // the node whose next is the head
+};
+
+// 1 when text is not in the list; 0 when it is, after adding 1 to its count.
+int count_sentence(sentence_index& index, std::string_view text);
+// Adds text with count 1 at the end of the list; returns the head.
+sentence_node* append_sentence(sentence_index& index, sentence_node* head, std::string_view text);
+// One report row per node, from the head on.
+void print_sentences(con::console& c, const sentence_node* head);
+// Frees every node of a non-empty list.
+void free_sentences(sentence_node* head);
+// Frees the index's table and leaves it empty.
+void free_index(sentence_index& index);
+
+} // namespace linefind

@@ -1,0 +1,182 @@
+#include "search.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace linefind {
+namespace {
+
+using Rows = std::vector<std::pair<std::string, std::int64_t>>;
+
+Rows walk(const sentence_node* head) {
+    Rows rows;
+    if (head == nullptr) return rows;
+    const sentence_node* node = head;
+    do {
+        rows.emplace_back(std::string(node->text, node->size), node->count);
+        node = node->next;
+    } while (node != head);
+    return rows;
+}
+
+// The search done the slow, obvious way: character by character, a sentence
+// ends at each full stop, leading spaces dropped, the string compared at
+// every position.
+Rows reference(const std::string& bytes, const std::string& str) {
+    Rows rows;
+    std::string sentence;
+    for (char ch : bytes) {
+        sentence += ch;
+        if (ch != '.') continue;
+        sentence.erase(0, sentence.find_first_not_of(' '));
+        bool found = false;
+        for (std::size_t i = 0; !found && i + str.size() <= sentence.size(); ++i)
+            found = sentence.compare(i, str.size(), str) == 0;
+        if (found) {
+            auto row = rows.begin();
+            while (row != rows.end() && row->first != sentence) ++row;
+            if (row == rows.end())
+                rows.emplace_back(sentence, 1);
+            else
+                ++row->second;
+        }
+        sentence.clear();
+    }
+    return rows;
+}
+
+class TempDir : public ::testing::Test {
+protected:
+    std::string dir;
+    void SetUp() override {
+        char name[] = "/tmp/linefind_test.XXXXXX";
+        ASSERT_NE(::mkdtemp(name), nullptr);
+        dir = name;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string make_file(const std::string& bytes) {
+        std::string path = dir + "/text.txt";
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    // Searches a file read in blocks of the given size.
+    Rows search(const std::string& bytes, const std::string& str, std::size_t block) {
+        text_file file;
+        EXPECT_TRUE(open_text_file(file, make_file(bytes), block));
+        sentence_index index;
+        sentence_node* head = search_file(file, str, index, nullptr);
+        Rows rows = walk(head);
+        if (head != nullptr) free_sentences(head);
+        free_index(index);
+        close_text_file(file);
+        return rows;
+    }
+};
+
+TEST(Contains, FindsTheStringAnywhereCaseSensitive) {
+    EXPECT_TRUE(contains("xab.", "ab"));
+    EXPECT_TRUE(contains("aab.", "ab"));
+    EXPECT_FALSE(contains("ba.", "ab"));
+    EXPECT_TRUE(contains("aaab.", "aab"));
+    EXPECT_FALSE(contains("Ab.", "ab"));
+    EXPECT_TRUE(contains("end.", "d."));
+    EXPECT_FALSE(contains("ab", "abc"));
+    EXPECT_TRUE(contains(std::string_view("a\0b.", 4), std::string_view("\0b", 2)));
+    EXPECT_TRUE(contains("\xFF\xFF.", "\xFF."));
+}
+
+TEST(Contains, StaysFastOnAHostileSentence) {
+    // A comparison of the whole string at every position would take about
+    // 10^10 steps here.
+    std::string sentence(2'000'000, 'a');
+    std::string str(100'000, 'a');
+    str += 'b';
+    EXPECT_FALSE(contains(sentence, str));
+    sentence += "b.";
+    EXPECT_TRUE(contains(sentence, str));
+}
+
+TEST_F(TempDir, SentencesOfTheExamples) {
+    std::string text = "xab. aab. ba.\naaab. xab. Tail ab";
+    EXPECT_EQ(search(text, "ab", block_size), (Rows{{"xab.", 2}, {"aab.", 1}, {"\naaab.", 1}}));
+    EXPECT_EQ(search(text, "aab", block_size), (Rows{{"aab.", 1}, {"\naaab.", 1}}));
+    EXPECT_EQ(search(text, "Ab", block_size), Rows{});
+}
+
+TEST_F(TempDir, LeadingSpacesAreNotPartOfTheSentence) {
+    std::string text = "  a b.a b.   \n a b. \t a b.";
+    EXPECT_EQ(search(text, "a b", block_size), (Rows{{"a b.", 2}, {"\n a b.", 1}, {"\t a b.", 1}}));
+    // A hit that starts in the removed spaces does not count, a later one does.
+    EXPECT_EQ(search("   x x.  x.", " x", block_size), (Rows{{"x x.", 1}}));
+    EXPECT_EQ(search("   .", " .", block_size), Rows{});
+    EXPECT_EQ(search("   .", ".", block_size), (Rows{{".", 1}}));
+}
+
+TEST_F(TempDir, StringWithAFullStopInsideMatchesNothing) {
+    EXPECT_EQ(search("ab. cd.", "b. c", block_size), Rows{});
+    EXPECT_EQ(search("ab. cd.", "b.", block_size), (Rows{{"ab.", 1}}));
+}
+
+TEST_F(TempDir, NoFullStopOrOnlyTailGivesNothing) {
+    EXPECT_EQ(search("no full stop here", "here", block_size), Rows{});
+    EXPECT_EQ(search("", "a", block_size), Rows{});
+    EXPECT_EQ(search("one. two", "two", block_size), Rows{});
+}
+
+TEST_F(TempDir, ByteFFAndZeroAreOrdinaryCharacters) {
+    std::string text = std::string("\xFF\xFF.\xFF\xFF.a\0b.a\0c.", 14);
+    EXPECT_EQ(search(text, "\xFF", block_size), (Rows{{"\xFF\xFF.", 2}}));
+    EXPECT_EQ(search(text, std::string("\0", 1), block_size),
+              (Rows{{std::string("a\0b.", 4), 1}, {std::string("a\0c.", 4), 1}}));
+}
+
+TEST_F(TempDir, SentenceLongerThanTheBlockIsKeptWhole) {
+    std::string big(100'000, 'w');
+    std::string text = "a. " + big + " key." + big + ". b key.";
+    EXPECT_EQ(search(text, "key", 64), (Rows{{big + " key.", 1}, {"b key.", 1}}));
+}
+
+TEST_F(TempDir, AgreesWithTheObviousSearchAtEveryBlockSize) {
+    // Small alphabet, so sentences repeat, hits cross block edges and
+    // strings with spaces and full stops occur.
+    const char alphabet[] = {'a', 'b', ' ', '.', '\n', 'a', '\xFF'};
+    unsigned seed = 7;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    for (int round = 0; round < 60; ++round) {
+        std::string text;
+        std::size_t n = 1 + next() % 400;
+        for (std::size_t i = 0; i < n; ++i) text += alphabet[next() % sizeof alphabet];
+        std::string str;
+        std::size_t m = 1 + next() % 3;
+        for (std::size_t i = 0; i < m; ++i) str += alphabet[next() % sizeof alphabet];
+        Rows expected = reference(text, str);
+        for (std::size_t block : {2u, 3u, 7u, 64u, 4096u})
+            ASSERT_EQ(search(text, str, block), expected)
+                << "round " << round << " block " << block << " str \"" << str << "\"";
+    }
+}
+
+TEST_F(TempDir, DirectoryOrMissingFileDoesNotOpen) {
+    text_file file;
+    EXPECT_FALSE(open_text_file(file, dir));
+    EXPECT_EQ(file.fd, -1);
+    EXPECT_FALSE(open_text_file(file, dir + "/missing.txt"));
+    EXPECT_FALSE(open_text_file(file, make_file("a.") + std::string("\0x", 2)));
+    EXPECT_TRUE(open_text_file(file, make_file("a.")));
+    close_text_file(file);
+}
+
+} // namespace
+} // namespace linefind

@@ -1,0 +1,134 @@
+#include "sentences.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace linefind {
+namespace {
+
+using Rows = std::vector<std::pair<std::string, std::int64_t>>;
+
+// Walks the circular list from the head, as the report does.
+Rows walk(const sentence_node* head) {
+    Rows rows;
+    if (head == nullptr) return rows;
+    const sentence_node* node = head;
+    do {
+        rows.emplace_back(std::string(node->text, node->size), node->count);
+        node = node->next;
+    } while (node != head && rows.size() < 1'000'000);
+    return rows;
+}
+
+// Feeds sentences in the calling order of the search: count first, append
+// only when the sentence is new.
+struct List {
+    sentence_index index;
+    sentence_node* head = nullptr;
+    void add(std::string_view text) {
+        if (count_sentence(index, text) == 1) head = append_sentence(index, head, text);
+    }
+    ~List() {
+        if (head != nullptr) free_sentences(head);
+        free_index(index);
+    }
+};
+
+TEST(SentenceList, EmptyListFindsNothing) {
+    sentence_index index;
+    EXPECT_EQ(count_sentence(index, "a."), 1);
+    free_index(index);
+}
+
+TEST(SentenceList, FirstNodePointsToItself) {
+    List list;
+    list.add("Abc.");
+    ASSERT_NE(list.head, nullptr);
+    EXPECT_EQ(list.head->next, list.head);
+    EXPECT_EQ(list.head->count, 1);
+    EXPECT_EQ(list.index.last, list.head);
+}
+
+TEST(SentenceList, KeepsOrderOfFirstAppearanceAndCounts) {
+    List list;
+    for (const char* s : {"P.", "Q.", "P.", "R.", "P."}) list.add(s);
+    EXPECT_EQ(walk(list.head), (Rows{{"P.", 3}, {"Q.", 1}, {"R.", 1}}));
+    EXPECT_EQ(list.index.last->next, list.head);
+}
+
+TEST(SentenceList, CaseLeadingBreakAndZeroBytesMakeDistinctTexts) {
+    List list;
+    list.add("Word.");
+    list.add("word.");
+    list.add("\nWord.");
+    list.add(std::string_view("a\0b.", 4));
+    list.add(std::string_view("a\0c.", 4));
+    list.add("a.");
+    list.add("word.");
+    EXPECT_EQ(walk(list.head), (Rows{{"Word.", 1},
+                                     {"word.", 2},
+                                     {"\nWord.", 1},
+                                     {std::string("a\0b.", 4), 1},
+                                     {std::string("a\0c.", 4), 1},
+                                     {"a.", 1}}));
+}
+
+TEST(SentenceList, ManySentencesAgreeWithAMap) {
+    // Enough distinct texts to grow the index several times.
+    List list;
+    std::map<std::string, std::int64_t> counts;
+    std::vector<std::string> order;
+    unsigned seed = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        std::string text = "s" + std::to_string((seed >> 8) % 7000) + ".";
+        if (counts[text]++ == 0) order.push_back(text);
+        list.add(text);
+    }
+    Rows expected;
+    for (const std::string& text : order) expected.emplace_back(text, counts[text]);
+    EXPECT_EQ(walk(list.head), expected);
+}
+
+std::string printed(const sentence_node* head) {
+    std::string out;
+    con::console c;
+    con::open_memory(c, "", out);
+    print_sentences(c, head);
+    con::flush(c);
+    return out;
+}
+
+TEST(SentenceReport, RowsAreRightAlignedIn25And50Columns) {
+    List list;
+    list.add("Short.");
+    list.add("Short.");
+    list.add("A sentence longer than 25 bytes.");
+    list.add("\nBroken.");
+    std::string expected = std::string(19, ' ') + "Short." + std::string(49, ' ') + "2\n" +
+                           "A sentence longer than 25 bytes." + std::string(49, ' ') + "1\n" +
+                           std::string(17, ' ') + "\nBroken." + std::string(49, ' ') + "1\n";
+    EXPECT_EQ(printed(list.head), expected);
+}
+
+TEST(SentenceReport, CountWiderThanOneDigitStaysInColumn75) {
+    List list;
+    for (int i = 0; i < 1234; ++i) list.add("x.");
+    std::string row = printed(list.head);
+    EXPECT_EQ(row, std::string(23, ' ') + "x." + std::string(46, ' ') + "1234\n");
+    EXPECT_EQ(row.size(), 76u);
+}
+
+TEST(SentenceReport, CountBeyond32BitsDoesNotWrap) {
+    List list;
+    list.add("x.");
+    list.head->count = 4'294'967'296;
+    EXPECT_EQ(printed(list.head), std::string(23, ' ') + "x." + std::string(40, ' ') + "4294967296\n");
+}
+
+} // namespace
+} // namespace linefind
