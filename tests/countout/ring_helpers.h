@@ -1,0 +1,101 @@
+// Rings of soldiers named by their numbers, and counts run over them, for the
+// countout tests.
+#pragma once
+
+#include "count.h"
+#include "ring.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace countout_test {
+
+using countout::soldier;
+
+// A ring of n soldiers (n >= 1) named "1".."n", allocated as the program does.
+inline soldier* make_ring(int n) {
+    soldier* head = nullptr;
+    soldier* last = nullptr;
+    for (int i = 1; i <= n; ++i) {
+        auto* s = static_cast<soldier*>(std::malloc(sizeof(soldier)));
+        std::string name = std::to_string(i); // at most 8 digits in any test
+        std::memcpy(s->name, name.c_str(), name.size() + 1);
+        if (head == nullptr) {
+            head = s;
+        } else {
+            last->next = s;
+            s->prev = last;
+        }
+        last = s;
+    }
+    last->next = head;
+    head->prev = last;
+    return head;
+}
+
+// The soldier listed as number k (1-based).
+inline soldier* nth(soldier* head, int k) {
+    for (int i = 1; i < k; ++i) head = head->next;
+    return head;
+}
+
+inline int number_of(const soldier* s) { return std::atoi(s->name); }
+
+struct outcome {
+    std::vector<int> order; // numbers of the soldiers who leave, in order
+    int survivor = 0;
+    bool operator==(const outcome&) const = default;
+};
+
+// Runs the program's count over a fresh ring of n soldiers.
+inline outcome program_count(int n, int start, std::int32_t step, char direction, bool indexed) {
+    soldier* head = make_ring(n);
+    countout::count_state s;
+    countout::start_count(s, nth(head, start), step, direction);
+    if (indexed && !countout::index_count(s)) std::abort();
+    outcome result;
+    while (s.left > 1) {
+        soldier* gone = countout::leave_next(s);
+        // The soldier must be out of the ring before it is handed back.
+        if (gone->prev->next == gone || gone->next->prev == gone) std::abort();
+        result.order.push_back(number_of(gone));
+        std::free(gone);
+    }
+    countout::end_count(s);
+    if (s.current->next != s.current || s.current->prev != s.current) std::abort();
+    result.survivor = number_of(s.current);
+    std::free(s.current);
+    return result;
+}
+
+// The count as the rhyme says it, one move per counted soldier, over a ring
+// of its own: every removal resumes at the right-hand neighbour.
+inline outcome direct_count(int n, int start, long long step, char direction) {
+    std::vector<int> prev(static_cast<std::size_t>(n) + 1);
+    std::vector<int> next(static_cast<std::size_t>(n) + 1);
+    for (int i = 1; i <= n; ++i) {
+        prev[static_cast<std::size_t>(i)] = i == 1 ? n : i - 1;
+        next[static_cast<std::size_t>(i)] = i == n ? 1 : i + 1;
+    }
+    outcome result;
+    int current = start;
+    for (int left = n; left > 1; --left) {
+        int gone = current;
+        for (long long m = 1; m < step; ++m)
+            gone = direction == 'l' ? prev[static_cast<std::size_t>(gone)]
+                                    : next[static_cast<std::size_t>(gone)];
+        int p = prev[static_cast<std::size_t>(gone)];
+        int q = next[static_cast<std::size_t>(gone)];
+        next[static_cast<std::size_t>(p)] = q;
+        prev[static_cast<std::size_t>(q)] = p;
+        result.order.push_back(gone);
+        current = q;
+    }
+    result.survivor = current;
+    return result;
+}
+
+} // namespace countout_test
