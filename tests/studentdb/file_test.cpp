@@ -1,0 +1,251 @@
+#include "scratch.h"
+#include "student.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace studentdb_test {
+namespace {
+
+using con::operator""_cp;
+using studentdb::load_students;
+using studentdb::save_students;
+using studentdb::text_of;
+
+struct loaded {
+    student* a = nullptr;
+    std::int32_t n = 0;
+    std::string out;
+    ~loaded() { std::free(a); }
+};
+
+void load(loaded& l) {
+    con::console c;
+    con::open_memory(c, "", l.out);
+    l.a = load_students(c, &l.n);
+    con::flush(c);
+}
+
+std::string save(const student* a, std::int32_t n) {
+    std::string out;
+    con::console c;
+    con::open_memory(c, "", out);
+    save_students(c, a, n);
+    con::flush(c);
+    return out;
+}
+
+using load_test = scratch_dir;
+
+TEST_F(load_test, MissingFileSaysSoAndGivesEmptyCollection) {
+    loaded l;
+    load(l);
+    EXPECT_EQ(l.a, nullptr);
+    EXPECT_EQ(l.n, 0);
+    EXPECT_EQ(l.out, "\nФайла не существует!\n"_cp);
+}
+
+TEST_F(load_test, FilesShorterThanOneRecordAreSilentlyEmpty) {
+    for (std::size_t size : {0u, 1u, 47u}) {
+        write_bytes(std::string(size, 'x'));
+        loaded l;
+        load(l);
+        EXPECT_EQ(l.a, nullptr) << size;
+        EXPECT_EQ(l.n, 0) << size;
+        EXPECT_EQ(l.out, "") << size;
+    }
+}
+
+TEST_F(load_test, IncompleteTailIsDroppedAndNextSaveWritesWholeRecords) {
+    std::string file = record_bytes("Иванов"_cp.data(), "Мира"_cp.data(), 12, -3) +
+                       record_bytes("Smith", "Baker Street", -2147483647 - 1, 2147483647) + "tail";
+    ASSERT_EQ(file.size(), 100u);
+    write_bytes(file);
+    loaded l;
+    load(l);
+    ASSERT_EQ(l.n, 2);
+    EXPECT_EQ(l.out, "");
+    EXPECT_EQ(text_of(l.a[0].name), "Иванов"_cp);
+    EXPECT_EQ(text_of(l.a[0].street), "Мира"_cp);
+    EXPECT_EQ(l.a[0].house, 12);
+    EXPECT_EQ(l.a[0].flat, -3);
+    EXPECT_EQ(text_of(l.a[1].name), "Smith");
+    EXPECT_EQ(l.a[1].house, -2147483647 - 1);
+    EXPECT_EQ(l.a[1].flat, 2147483647);
+    EXPECT_EQ(save(l.a, l.n), "");
+    EXPECT_EQ(read_bytes(), file.substr(0, 96));
+}
+
+TEST_F(load_test, ManyRecordsKeepFileOrder) {
+    std::string file;
+    for (int i = 0; i < 1000; ++i) file += record_bytes("n" + std::to_string(i), "s", i, -i);
+    file += std::string(47, 'z');
+    write_bytes(file);
+    loaded l;
+    load(l);
+    ASSERT_EQ(l.n, 1000);
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_EQ(text_of(l.a[i].name), "n" + std::to_string(i));
+        ASSERT_EQ(l.a[i].house, i);
+        ASSERT_EQ(l.a[i].flat, -i);
+    }
+}
+
+TEST_F(load_test, NoMemoryForFirstRecordGivesEmptyCollection) {
+    write_bytes(record_bytes("a", "b", 1, 2));
+    fail_step(fault_point::allocate, 1);
+    loaded l;
+    load(l);
+    EXPECT_EQ(l.a, nullptr);
+    EXPECT_EQ(l.n, 0);
+    EXPECT_EQ(l.out, "Ошибка!\n"_cp);
+}
+
+TEST_F(load_test, NoMemoryToEnlargeKeepsRecordsLoadedSoFar) {
+    std::string file;
+    for (int i = 0; i < 10; ++i) file += record_bytes("n", "s", i, 0);
+    write_bytes(file);
+    // The array takes 1, then 2, then 4 records; the enlargement to 8 fails.
+    fail_step(fault_point::allocate, 4);
+    loaded l;
+    load(l);
+    EXPECT_EQ(l.out, "Ошибка!\n"_cp);
+    ASSERT_EQ(l.n, 4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(l.a[i].house, i);
+}
+
+TEST_F(load_test, UnreadableFileCountsAsNoData) {
+    fs::create_directory("students.dat");
+    loaded l;
+    load(l);
+    EXPECT_EQ(l.a, nullptr);
+    EXPECT_EQ(l.n, 0);
+}
+
+using save_test = scratch_dir;
+
+TEST_F(save_test, WritesRecordsWithZerosAfterEachText) {
+    // Bytes after a terminating zero, as an old file may hold them, are
+    // not carried over; a text filling its whole field is kept.
+    std::string old = record_bytes("Ann", "Elm", 1, 2);
+    old[4] = 'G';
+    old[25] = 'H';
+    std::string full(20, 'W');
+    write_bytes(old + record_bytes(full, "Oak", -5, -6));
+    loaded l;
+    load(l);
+    ASSERT_EQ(l.n, 2);
+    EXPECT_EQ(save(l.a, l.n), "");
+    EXPECT_EQ(read_bytes(), record_bytes("Ann", "Elm", 1, 2) + record_bytes(full, "Oak", -5, -6));
+}
+
+TEST_F(save_test, NineteenCharacterNameEndsAtByteNineteen) {
+    student s = make_student(std::string(19, 'N'), "Street", 3, 4);
+    EXPECT_EQ(save(&s, 1), "");
+    std::string bytes = read_bytes();
+    ASSERT_EQ(bytes.size(), 48u);
+    EXPECT_EQ(bytes[18], 'N');
+    EXPECT_EQ(bytes[19], '\0');
+    EXPECT_EQ(bytes.substr(20, 6), "Street");
+}
+
+TEST_F(save_test, EmptyCollectionLeavesEmptyFile) {
+    write_bytes(record_bytes("old", "old", 1, 1));
+    EXPECT_EQ(save(nullptr, 0), "");
+    EXPECT_TRUE(fs::exists("students.dat"));
+    EXPECT_EQ(read_bytes(), "");
+    EXPECT_EQ(entries(), std::vector<std::string>{"students.dat"});
+}
+
+TEST_F(save_test, LargeCollectionRoundTrips) {
+    std::vector<student> all;
+    for (int i = 0; i < 5000; ++i) all.push_back(make_student("name" + std::to_string(i), "st", i, ~i));
+    EXPECT_EQ(save(all.data(), 5000), "");
+    EXPECT_EQ(fs::file_size("students.dat"), 5000u * 48u);
+    loaded l;
+    load(l);
+    ASSERT_EQ(l.n, 5000);
+    EXPECT_EQ(std::memcmp(l.a, all.data(), 5000 * sizeof(student)), 0);
+}
+
+TEST_F(save_test, NewFileModeFollowsUmask) {
+    mode_t old_mask = ::umask(002);
+    student s = make_student("a", "b");
+    std::string out = save(&s, 1);
+    ::umask(old_mask);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(fs::status("students.dat").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::group_write | fs::perms::others_read);
+}
+
+TEST_F(save_test, ObjectAtTemporaryNameIsLeftAlone) {
+    std::string taken = "students.dat." + std::to_string(::getpid()) + ".0.tmp";
+    write_bytes("someone else's", taken.c_str());
+    student s = make_student("a", "b", 1, 2);
+    EXPECT_EQ(save(&s, 1), "");
+    EXPECT_EQ(read_bytes(), record_bytes("a", "b", 1, 2));
+    EXPECT_EQ(read_bytes(taken.c_str()), "someone else's");
+}
+
+// Every step of the save that can fail leaves the old file as it was, no
+// temporary file behind, and says so.
+class save_fault_test : public scratch_dir, public ::testing::WithParamInterface<fault_point> {};
+
+TEST_P(save_fault_test, OldFileSurvivesFailure) {
+    std::string old = record_bytes("Старый"_cp.data(), "Дом"_cp.data(), 7, 8);
+    write_bytes(old);
+    std::vector<student> all(3000, make_student("new", "new", 1, 1));
+    fail_step(GetParam());
+    EXPECT_EQ(save(all.data(), 3000), "\nEror!\n");
+    EXPECT_EQ(read_bytes(), old);
+    EXPECT_EQ(entries(), std::vector<std::string>{"students.dat"});
+}
+
+TEST_P(save_fault_test, NoFileAppearsWhenNoneWasThere) {
+    student s = make_student("a", "b");
+    fail_step(GetParam());
+    EXPECT_EQ(save(&s, 1), "\nEror!\n");
+    EXPECT_TRUE(entries().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(each_step, save_fault_test,
+                         ::testing::Values(fault_point::create, fault_point::write, fault_point::sync,
+                                           fault_point::close, fault_point::rename),
+                         [](const ::testing::TestParamInfo<fault_point>& info) {
+                             const char* names[] = {"allocate", "sort_buffer", "create", "write",
+                                                    "sync",     "close",       "rename"};
+                             return std::string(names[static_cast<int>(info.param)]);
+                         });
+
+TEST_F(save_test, FailedLaterWriteRemovesPartialFile) {
+    write_bytes("old");
+    std::vector<student> all(5000, make_student("x", "y"));
+    fail_step(fault_point::write, 3);
+    EXPECT_EQ(save(all.data(), 5000), "\nEror!\n");
+    EXPECT_EQ(read_bytes(), "old");
+    EXPECT_EQ(entries(), std::vector<std::string>{"students.dat"});
+}
+
+TEST_F(save_test, DirectoryInTheWayFailsAndStays) {
+    fs::create_directory("students.dat");
+    write_bytes("kept", "students.dat/inside");
+    student s = make_student("a", "b");
+    EXPECT_EQ(save(&s, 1), "\nEror!\n");
+    EXPECT_TRUE(fs::is_directory("students.dat"));
+    EXPECT_EQ(read_bytes("students.dat/inside"), "kept");
+    EXPECT_EQ(entries(), std::vector<std::string>{"students.dat"});
+}
+
+TEST_F(save_test, ReadOnlyDirectoryFailsAndKeepsFile) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    write_bytes("old");
+    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+    student s = make_student("a", "b");
+    EXPECT_EQ(save(&s, 1), "\nEror!\n");
+    fs::permissions(dir_, fs::perms::owner_all);
+    EXPECT_EQ(read_bytes(), "old");
+}
+
+} // namespace
+} // namespace studentdb_test
