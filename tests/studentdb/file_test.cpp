@@ -209,14 +209,15 @@ TEST_P(save_fault_test, NoFileAppearsWhenNoneWasThere) {
     EXPECT_TRUE(entries().empty());
 }
 
+std::string step_name(const ::testing::TestParamInfo<fault_point>& step) {
+    const char* names[] = {"allocate", "sort_buffer", "create", "write", "sync", "close", "rename"};
+    return names[static_cast<int>(step.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(each_step, save_fault_test,
                          ::testing::Values(fault_point::create, fault_point::write, fault_point::sync,
                                            fault_point::close, fault_point::rename),
-                         [](const ::testing::TestParamInfo<fault_point>& info) {
-                             const char* names[] = {"allocate", "sort_buffer", "create", "write",
-                                                    "sync",     "close",       "rename"};
-                             return std::string(names[static_cast<int>(info.param)]);
-                         });
+                         step_name);
 
 TEST_F(save_test, FailedLaterWriteRemovesPartialFile) {
     write_bytes("old");
