@@ -1,4 +1,4 @@
-#include "stringsort.h"
 #include "console.h"
+#include "stringsort.h"
 
 int main() { return con::run_stdio(stringsort::run); }
