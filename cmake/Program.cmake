@@ -1,7 +1,8 @@
 # add_program(NAME): the program in the current directory.
 #   NAME_core   every .cpp of the directory but main.cpp (the dialogue and
 #               its data structures), linked by the program and its tests
-#   NAME        the executable, from main.cpp
+#   NAME        the executable, from main.cpp, installed to bin/ together
+#               with its manual page NAME.1 (when present) in man1/
 #   NAME_test   GoogleTest unit tests from tests/NAME/*_test.cpp
 #   NAME/CASE   one transcript test per directory tests/NAME/cases/CASE
 #               (and NAME/CASE/prefixes where the case holds a file "prefixes")
@@ -19,6 +20,10 @@ function(add_program name)
   add_executable(${name} main.cpp)
   target_link_libraries(${name} PRIVATE ${name}_core)
   install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${name}.1)
+    install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/${name}.1
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endif()
 
   if(NOT BUILD_TESTING)
     return()
