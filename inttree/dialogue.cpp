@@ -56,6 +56,7 @@ void add_elements(con::console& c, node* root) {
         con::write(c, "Net kornja!");
         return;
     }
+    descent_hint hint;
     for (;;) {
         con::write(c, "Vvedite chislo: ");
         con::discard(c);
@@ -66,7 +67,7 @@ void add_elements(con::console& c, node* root) {
             con::write(c, out_of_memory);
             return;
         }
-        link_leaf(root, fresh);
+        link_leaf(root, fresh, hint);
         con::write(c, "Vvod zakonchen? y - exit: ");
         con::discard(c);
         int answer = con::read_char(c);

@@ -1,5 +1,6 @@
 #include "tree.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace inttree {
@@ -24,12 +25,27 @@ node* new_node(std::int32_t value) {
     return fresh;
 }
 
-void link_leaf(node* root, node* fresh) {
+void link_leaf(node* root, node* fresh, descent_hint& hint) {
+    const std::int64_t n = fresh->inf;
     node* p = root;
+    std::int64_t lo = INT64_MIN;
+    std::int64_t hi = INT64_MAX;
+    if (hint.at != nullptr && hint.lo <= n && n < hint.hi) {
+        p = hint.at;
+        lo = hint.lo;
+        hi = hint.hi;
+    }
     for (;;) {
-        node*& next = fresh->inf < p->inf ? p->left : p->right;
+        bool go_left = n < p->inf;
+        if (go_left) {
+            hi = p->inf;
+        } else {
+            lo = p->inf;
+        }
+        node*& next = go_left ? p->left : p->right;
         if (next == nullptr) {
             next = fresh;
+            hint = {fresh, lo, hi};
             return;
         }
         p = next;

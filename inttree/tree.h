@@ -16,9 +16,20 @@ struct node {
 // A zero-filled heap node holding value; null when memory is exhausted.
 node* new_node(std::int32_t value);
 
+// Where the last leaf was linked, and the range of values [lo, hi) whose
+// descent from the root passes through it. A value in that range takes the
+// very same path, so its descent can start there: values typed in sorted
+// order then cost O(1) each instead of a walk down the whole chain. Valid
+// only while the tree is not changed otherwise; start each batch with {}.
+struct descent_hint {
+    node* at = nullptr;
+    std::int64_t lo = 0;
+    std::int64_t hi = 0;
+};
+
 // Links fresh (a leaf) below root where the order puts it: left of every node
 // whose value is greater, right of every node whose value is less or equal.
-void link_leaf(node* root, node* fresh);
+void link_leaf(node* root, node* fresh, descent_hint& hint);
 
 // The first node holding num on the way down from root, and the node it
 // hangs from (root itself when the match is root or a child of it). Null

@@ -1,6 +1,7 @@
 #include "views.h"
 
 #include <cstdlib>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -44,11 +45,11 @@ void print_in_order(con::console& c, node* p, node* node::*first_side, node* nod
 }
 
 void put_spaces(con::console& c, long long count) {
-    static constexpr char blanks[] = "                                                                "
-                                     "                                                                ";
-    constexpr long long chunk = sizeof blanks - 1;
-    for (; count >= chunk; count -= chunk) con::write(c, std::string_view(blanks, chunk));
-    if (count > 0) con::write(c, std::string_view(blanks, static_cast<std::size_t>(count)));
+    // A deep tree indents by millions of columns: write them in long runs.
+    static const std::string blanks(4096, ' ');
+    const auto chunk = static_cast<long long>(blanks.size());
+    for (; count >= chunk; count -= chunk) con::write(c, blanks);
+    if (count > 0) con::write(c, std::string_view(blanks).substr(0, static_cast<std::size_t>(count)));
 }
 
 } // namespace

@@ -1,0 +1,233 @@
+#include "inttree.h"
+#include "test_trees.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using inttree::node;
+using inttree_test::built_tree;
+using inttree_test::fill;
+
+enum class view { tree, ascending, descending, sideways };
+
+std::string render(view v, node* root) {
+    con::console c;
+    std::string out;
+    con::open_memory(c, "", out);
+    switch (v) {
+    case view::tree:
+        inttree::print_tree(c, root);
+        break;
+    case view::ascending:
+        inttree::print_ascending(c, root);
+        break;
+    case view::descending:
+        inttree::print_descending(c, root);
+        break;
+    case view::sideways:
+        inttree::print_sideways(c, root, 0);
+        break;
+    }
+    con::flush(c);
+    return out;
+}
+
+std::string fields(const std::vector<std::int32_t>& values, const char* format) {
+    std::string out;
+    char buf[32];
+    for (std::int32_t v : values) {
+        std::snprintf(buf, sizeof buf, format, v);
+        out += buf;
+    }
+    return out;
+}
+
+// Pre-order by the textbook stack walk (right pushed before left), with the
+// depth of every node for the sideways reference.
+struct walked {
+    std::vector<std::int32_t> pre;
+    std::string sideways;
+};
+
+walked reference(node* root) {
+    walked w;
+    struct frame {
+        node* p;
+        int depth;
+    };
+    std::vector<frame> pending;
+    if (root != nullptr) pending.push_back({root, 0});
+    while (!pending.empty()) {
+        frame f = pending.back();
+        pending.pop_back();
+        w.pre.push_back(f.p->inf);
+        if (f.p->right != nullptr) pending.push_back({f.p->right, f.depth + 1});
+        if (f.p->left != nullptr) pending.push_back({f.p->left, f.depth + 1});
+    }
+    // In-order with depths for the sideways lines.
+    std::vector<frame> stack;
+    node* p = root;
+    int depth = 0;
+    while (p != nullptr || !stack.empty()) {
+        while (p != nullptr) {
+            stack.push_back({p, depth});
+            p = p->left;
+            ++depth;
+        }
+        frame f = stack.back();
+        stack.pop_back();
+        w.sideways +=
+            std::string(static_cast<std::size_t>(2 * f.depth), ' ') + std::to_string(f.p->inf) + "\n";
+        p = f.p->right;
+        depth = f.depth + 1;
+    }
+    return w;
+}
+
+TEST(Views, LoneRootWidths) {
+    built_tree t;
+    fill(t, {5});
+    EXPECT_EQ(render(view::tree, t.root), "  5");
+    EXPECT_EQ(render(view::ascending, t.root), "   5 ");
+    EXPECT_EQ(render(view::descending, t.root), "   5 ");
+    EXPECT_EQ(render(view::sideways, t.root), "5\n");
+}
+
+TEST(Views, EmptyTreePrintsNothing) {
+    for (view v : {view::tree, view::ascending, view::descending, view::sideways})
+        EXPECT_EQ(render(v, nullptr), "");
+}
+
+TEST(Views, SevenValues) {
+    built_tree t;
+    fill(t, {50, 30, 70, 20, 40, 60, 80});
+    EXPECT_EQ(render(view::tree, t.root), "  50  30  20  40  70  60  80");
+    EXPECT_EQ(render(view::ascending, t.root), "  20   30   40   50   60   70   80 ");
+    EXPECT_EQ(render(view::descending, t.root), "  80   70   60   50   40   30   20 ");
+    EXPECT_EQ(render(view::sideways, t.root), "    20\n  30\n    40\n50\n    60\n  70\n    80\n");
+}
+
+TEST(Views, SignsAndWideValues) {
+    built_tree t;
+    fill(t, {-5, 12345, 67890, INT32_MIN});
+    EXPECT_EQ(render(view::tree, t.root), "  -5-21474836481234567890");
+    EXPECT_EQ(render(view::ascending, t.root), "-2147483648   -5 12345 67890 ");
+}
+
+TEST(Views, SidewaysIndentStartsWhereAsked) {
+    built_tree t;
+    fill(t, {2, 1, 3});
+    con::console c;
+    std::string out;
+    con::open_memory(c, "", out);
+    inttree::print_sideways(c, t.root, 3);
+    con::flush(c);
+    EXPECT_EQ(out, "     1\n   2\n     3\n");
+}
+
+TEST(Views, RandomShapesMatchTheReferenceWalks) {
+    std::mt19937 gen(99);
+    for (int round = 0; round < 300; ++round) {
+        built_tree t;
+        inttree::descent_hint hint;
+        int count = 1 + static_cast<int>(gen() % 40);
+        auto spread = 1 + gen() % 100;
+        for (int k = 0; k < count; ++k)
+            inttree_test::add_value(t, static_cast<std::int32_t>(gen() % spread) - 20, hint);
+        walked w = reference(t.root);
+        std::vector<std::int32_t> sorted = inttree_test::in_order(t.root);
+        std::vector<std::int32_t> reversed(sorted.rbegin(), sorted.rend());
+        if (count == 1) {
+            EXPECT_EQ(render(view::tree, t.root), fields(w.pre, "%3d"));
+        } else {
+            ASSERT_EQ(render(view::tree, t.root), fields(w.pre, "%4d")) << "round " << round;
+        }
+        ASSERT_EQ(render(view::ascending, t.root), fields(sorted, "%4d "));
+        ASSERT_EQ(render(view::descending, t.root), fields(reversed, "%4d "));
+        ASSERT_EQ(render(view::sideways, t.root), w.sideways);
+    }
+}
+
+constexpr std::int32_t degenerate_size = 100000;
+
+TEST(Views, DegenerateTreesDoNotExhaustTheStack) {
+    for (bool ascending : {true, false}) {
+        built_tree t;
+        inttree::descent_hint hint;
+        std::vector<std::int32_t> added;
+        for (std::int32_t k = 0; k < degenerate_size; ++k) {
+            added.push_back(ascending ? k : degenerate_size - k);
+            inttree_test::add_value(t, added.back(), hint);
+        }
+        std::vector<std::int32_t> sorted = added;
+        if (!ascending) sorted.assign(added.rbegin(), added.rend());
+        std::vector<std::int32_t> reversed(sorted.rbegin(), sorted.rend());
+        EXPECT_EQ(render(view::tree, t.root), fields(added, "%4d"));
+        EXPECT_EQ(render(view::ascending, t.root), fields(sorted, "%4d "));
+        EXPECT_EQ(render(view::descending, t.root), fields(reversed, "%4d "));
+    }
+}
+
+TEST(Views, DegenerateTreeSideways) {
+    // The chain k = 0, 1, ... prints k after 2k spaces: some 10 GB in all, so
+    // the lines are checked as they stream through a pipe.
+    built_tree t;
+    inttree::descent_hint hint;
+    for (std::int32_t k = 0; k < degenerate_size; ++k) inttree_test::add_value(t, k, hint);
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ::fcntl(fds[0], F_SETPIPE_SZ, 1 << 20); // fewer switches between writer and reader
+    std::string failure;
+    std::int64_t lines = 0;
+    std::thread reader([&] {
+        std::vector<char> buf(1 << 20);
+        std::int64_t in_line = 0; // bytes of the current line seen so far
+        std::string tail;         // last bytes of the current line
+        for (;;) {
+            ssize_t got = ::read(fds[0], buf.data(), buf.size());
+            if (got <= 0) break;
+            const char* p = buf.data();
+            const char* end = p + got;
+            while (p < end) {
+                auto* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+                const char* stop = nl != nullptr ? nl : end;
+                std::size_t keep = std::min<std::size_t>(static_cast<std::size_t>(stop - p), 12);
+                tail.append(stop - keep, keep);
+                if (tail.size() > 12) tail.erase(0, tail.size() - 12);
+                in_line += stop - p;
+                if (nl == nullptr) break;
+                std::string digits = std::to_string(lines);
+                std::string want = " " + digits;
+                bool ok = in_line == 2 * lines + static_cast<std::int64_t>(digits.size()) &&
+                          (lines == 0 ? tail == digits
+                                      : tail.size() >= want.size() &&
+                                            tail.compare(tail.size() - want.size(), want.size(), want) == 0);
+                if (!ok && failure.empty()) failure = "line " + std::to_string(lines) + " is wrong";
+                ++lines;
+                in_line = 0;
+                tail.clear();
+                p = nl + 1;
+            }
+        }
+    });
+    con::console c;
+    c.out_fd = fds[1];
+    inttree::print_sideways(c, t.root, 0);
+    con::flush(c);
+    ::close(fds[1]);
+    reader.join();
+    ::close(fds[0]);
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(lines, degenerate_size);
+}
+
+} // namespace
