@@ -1,0 +1,172 @@
+# Shared helpers of the terminal tests: one program runs in a real terminal
+# (a tmux pane on a private server), answers are typed with send-keys and
+# the screen is read back with capture-pane.
+#
+# A test script sources this file, calls term_start with the program and
+# then alternates type/key with the waits and checks below. Every wait is a
+# bounded poll; a failed check prints the screen and ends the test with
+# status 1. The tmux server and the working directory are removed at exit.
+#
+# Exit status 77 (skipped) when tmux is not installed.
+
+if ! command -v tmux >/dev/null 2>&1; then
+    echo "tmux not installed: skipped"
+    exit 77
+fi
+
+set -u
+
+# The terminal and every program in it run under a UTF-8 locale.
+export LC_ALL=C.UTF-8
+unset TMUX TMUX_PANE
+
+TERM_TIMEOUT=${TERM_TIMEOUT:-10} # seconds any one wait may take
+TERM_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/termtest.XXXXXX")
+TERM_SOCK=$TERM_ROOT/tmux.sock
+TERM_CONF=$TERM_ROOT/tmux.conf
+WORKDIR=$TERM_ROOT/work # the program's working directory
+mkdir -p "$WORKDIR"
+
+# The pane stays after the program ends, so its exit status can be read;
+# no status line, so the whole window is the program's screen.
+cat >"$TERM_CONF" <<'EOF'
+set -g remain-on-exit on
+set -g status off
+set -g history-limit 10000
+set -g exit-empty off
+EOF
+
+term_cleanup() {
+    # TERM_SHOW=1 prints the last screen, to see a passing dialogue.
+    [ -n "${TERM_SHOW:-}" ] && screen | awk 'NF { for (; n > 0; n--) print ""; print; next } { n++ }'
+    tmux -S "$TERM_SOCK" kill-server >/dev/null 2>&1
+    rm -rf "$TERM_ROOT"
+}
+trap term_cleanup EXIT
+
+tt() { tmux -S "$TERM_SOCK" -f "$TERM_CONF" "$@"; }
+
+fail() {
+    echo "FAIL: $*" >&2
+    echo "---- screen ----" >&2
+    screen >&2
+    echo "----------------" >&2
+    exit 1
+}
+
+TERM_RUNS=0
+T=run0 # the target of every tmux command: the current run's session
+
+# term_start PROGRAM: runs PROGRAM in a fresh 132x50 pane in $WORKDIR.
+term_start() {
+    local program
+    program=$(realpath -- "$1" 2>/dev/null)
+    [ -n "$program" ] && [ -x "$program" ] || {
+        echo "program not found: $1" >&2
+        exit 1
+    }
+    # A fresh session for every start: the screen holds one run only.
+    [ "$TERM_RUNS" -gt 0 ] && tt kill-session -t "$T" >/dev/null 2>&1
+    TERM_RUNS=$((TERM_RUNS + 1))
+    T=run$TERM_RUNS
+    tt new-session -d -s "$T" -x 132 -y 50 -c "$WORKDIR" \
+        env LC_ALL=C.UTF-8 LANG=C.UTF-8 TERM=xterm "$program" ||
+        fail "tmux could not start $1"
+}
+
+# The whole screen, scrollback included, as the person sees it.
+screen() { tt capture-pane -p -J -S - -t "$T" 2>/dev/null; }
+
+# Occurrences of a fixed text on the screen.
+count() { screen | grep -o -F -- "$1" | wc -l; }
+
+# wait_text TEXT [N]: until TEXT is shown at least N times (default 1).
+wait_text() {
+    local want=${2:-1} deadline=$((SECONDS + TERM_TIMEOUT))
+    while [ "$(count "$1")" -lt "$want" ]; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "'$1' not shown $want time(s) within ${TERM_TIMEOUT}s"
+        ended && fail "the program ended before '$1' was shown $want time(s)"
+        sleep 0.05
+    done
+}
+
+# shown_within TEXT N SECONDS: true when TEXT is shown at least N times
+# within SECONDS; no failure otherwise.
+shown_within() {
+    local deadline=$((SECONDS + $3))
+    while [ "$(count "$1")" -lt "$2" ]; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+# still_count TEXT N: TEXT is shown exactly N times, and still after a short
+# pause (the program has not gone on by itself).
+still_count() {
+    local got
+    got=$(count "$1")
+    [ "$got" -eq "$2" ] || fail "'$1' shown $got time(s), expected $2"
+    sleep 0.3
+    got=$(count "$1")
+    [ "$got" -eq "$2" ] || fail "'$1' shown $got time(s) without input, expected $2"
+}
+
+# expect_line REGEX: some line of the screen matches the extended REGEX.
+expect_line() { screen | grep -q -E -- "$1" || fail "no line matches /$1/"; }
+
+# expect_exact TEXT: some line of the screen is exactly TEXT.
+expect_exact() { screen | grep -q -x -F -- "$1" || fail "no line is exactly '$1'"; }
+
+# expect_absent TEXT: TEXT is nowhere on the screen.
+expect_absent() {
+    local got
+    got=$(count "$1")
+    [ "$got" -eq 0 ] || fail "'$1' shown $got time(s), expected none"
+}
+
+# enter TEXT: types TEXT and presses Enter.
+enter() { tt send-keys -t "$T" -l -- "$1" \; send-keys -t "$T" Enter; }
+
+# key TEXT: presses the keys of TEXT, without Enter.
+key() { tt send-keys -t "$T" -l -- "$1"; }
+
+# The modes of the pane's terminal, one a line, as stty shows them.
+tty_modes() { stty -F "$(tt display -p -t "$T" '#{pane_tty}')" -a 2>/dev/null | tr ' ;' '\n\n'; }
+has_mode() { tty_modes | grep -q -x -e "$1"; }
+
+# wait_key_wait: until the program waits for a key: the terminal has been
+# switched to reading single keys without echo.
+wait_key_wait() {
+    local deadline=$((SECONDS + TERM_TIMEOUT))
+    until has_mode -icanon && has_mode -echo; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "the terminal never left line mode for a key wait"
+        sleep 0.05
+    done
+}
+
+# wait_line_mode: until the terminal is back in line mode with echo.
+wait_line_mode() {
+    local deadline=$((SECONDS + TERM_TIMEOUT))
+    until has_mode icanon && has_mode echo; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "the terminal was not restored to line mode with echo"
+        sleep 0.05
+    done
+}
+
+# True once the program has ended.
+ended() { [ "$(tt display -p -t "$T" '#{pane_dead}')" = 1 ]; }
+
+# wait_exit [STATUS]: until the program has ended, with STATUS (default 0).
+wait_exit() {
+    local want=${1:-0} state deadline=$((SECONDS + TERM_TIMEOUT))
+    while :; do
+        state=$(tt display -p -t "$T" '#{pane_dead} #{pane_dead_status}')
+        [ "${state%% *}" = 1 ] && break
+        [ "$SECONDS" -lt "$deadline" ] || fail "the program did not end within ${TERM_TIMEOUT}s"
+        sleep 0.05
+    done
+    [ "${state#* }" = "$want" ] || fail "exit status ${state#* }, expected $want"
+}
+
+# cp1251 TEXT: the Windows-1251 bytes of a UTF-8 TEXT, on standard output.
+cp1251() { printf '%s' "$1" | iconv -f UTF-8 -t CP1251; }

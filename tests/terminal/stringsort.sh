@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# stringsort in a terminal: two lines, listed, then sorted by their sums.
+#
+#   stringsort.sh PROGRAM
+source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
+prog=$1
+
+term_start "$prog"
+wait_text 'Vvedite kolovo strok n = '
+enter x
+wait_text 'Eror, vvedeno nevernoe znachenie'
+wait_text 'Vvedite kolovo strok n = ' 2
+enter 2
+wait_text 'Vvedite razmer strok m = '
+enter 10
+wait_text 'Vvedite 1 stroky:'
+enter 'Abc 5'
+wait_text 'Vvedite 2 stroky:'
+enter 'x Bcd -3'
+wait_text 'Vvedite algoritm sortirovki. a - v alfavitnom porjadke, b - po vozrastaniju sum.'
+screen | grep -x -F -e ' stroka: Abc 5' -e ' stroka: x Bcd -3' >"$TERM_ROOT/first"
+printf '%s\n' ' stroka: Abc 5' ' stroka: x Bcd -3' | cmp -s - "$TERM_ROOT/first" ||
+    fail "the lines are not listed in typed order"
+enter b
+wait_exit 0
+screen | grep -x -F -e ' stroka: Abc 5' -e ' stroka: x Bcd -3' | tail -n 2 >"$TERM_ROOT/sorted"
+printf '%s\n' ' stroka: x Bcd -3' ' stroka: Abc 5' | cmp -s - "$TERM_ROOT/sorted" ||
+    fail "the lines are not sorted by their sums"
