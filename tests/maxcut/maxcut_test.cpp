@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -154,6 +155,50 @@ TEST(Dialogue, RemovesTheLargestOfAWideRangeOfValues) {
     // A row per line, values large enough to fill the five-column field.
     std::string out = dialogue("3\n-2147483648 100000 -7\n99999 -123456 0\n5 6 7\n");
     EXPECT_EQ(out.substr(out.find("\nRezyltat:")), "\nRezyltat:\n-2147483648    7\n    5    7");
+}
+
+TEST(Dialogue, PromptsAndListingsAreFormattedAsPrintfDoes) {
+    // Twelve rows make two-digit indices; the values cover every length,
+    // both signs and both ends of the range. The largest, INT_MAX, sits at
+    // row 11, column 0.
+    const std::vector<int> values = {0,          7,       -7,         10,        -10,    99,
+                                     -99,        100,     12345,      -12345,    123456, -1234567,
+                                     2147483647, INT_MIN, 1000000000, -999999999};
+    const int n = 12;
+    std::vector<int> m(n * n);
+    for (int k = 0; k < n * n; ++k) m[k] = values[k % values.size()];
+    m[11 * n] = INT_MAX;
+    for (int k = 0; k < n * n; ++k)
+        if (m[k] == INT_MAX && k != 11 * n) m[k] = 5;
+
+    std::string input = std::to_string(n) + "\n";
+    for (int k = 0; k < n * n; ++k) input += std::to_string(m[k]) + (k % n == n - 1 ? "\n" : " ");
+
+    char piece[64];
+    std::string expected = "Vvedite razmer mas = Vvod elementov mas\n";
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            std::snprintf(piece, sizeof piece, "mas[%d][%d] = ", i, j);
+            expected += piece;
+        }
+    expected += "Vvedenn mas:";
+    for (int i = 0; i < n; ++i) {
+        expected += "\n";
+        for (int j = 0; j < n; ++j) {
+            std::snprintf(piece, sizeof piece, "%5d", m[i * n + j]);
+            expected += piece;
+        }
+    }
+    expected += "\nRezyltat:";
+    for (int i = 0; i < n - 1; ++i) {
+        expected += "\n";
+        for (int j = 1; j < n; ++j) {
+            int v = m[i * n + j];
+            std::snprintf(piece, sizeof piece, "%5d", v < 0 && v != INT_MIN ? -v : v);
+            expected += piece;
+        }
+    }
+    EXPECT_EQ(dialogue(input), expected);
 }
 
 } // namespace
