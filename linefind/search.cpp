@@ -46,10 +46,6 @@ const char* skip_spaces(const char* p, const char* end) {
     return p;
 }
 
-void add_sentence(std::string_view sentence, sentence_index& index, sentence_node*& head) {
-    if (count_sentence(index, sentence) == 1) head = append_sentence(index, head, sentence);
-}
-
 } // namespace
 
 bool contains(std::string_view sentence, std::string_view str) {
@@ -95,6 +91,7 @@ sentence_node* collect_sentences(const char* data, std::size_t n, std::string_vi
     // found in the whole buffer never spans two sentences, which lets the
     // search run over the buffer rather than sentence by sentence.
     if (str.empty() || std::memchr(str.data(), '.', str.size() - 1) != nullptr) return head;
+    sentence_queue queue;
     const char* from = data; // start of the first sentence not yet taken
     const char* end = data + n;
     while (from < end) {
@@ -107,10 +104,10 @@ sentence_node* collect_sentences(const char* data, std::size_t n, std::string_vi
         const char* start = skip_spaces(before == nullptr ? from : before + 1, dot);
         std::string_view sentence(start, static_cast<std::size_t>(dot + 1 - start));
         // The hit may begin in the spaces that are not part of the sentence.
-        if (hit >= start || contains(sentence, str)) add_sentence(sentence, index, head);
+        if (hit >= start || contains(sentence, str)) head = queue_sentence(queue, index, head, sentence);
         from = dot + 1;
     }
-    return head;
+    return drain_queue(queue, index, head);
 }
 
 sentence_node* search_file(text_file& file, std::string_view str, sentence_index& index,

@@ -5,14 +5,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <sys/mman.h>
 
 namespace linefind {
 
 namespace {
 
 constexpr std::size_t first_slots = 1024;
-constexpr int text_width = 25;
-constexpr int count_width = 50;
+constexpr std::size_t text_width = 25;
+constexpr std::size_t count_width = 50;
 
 // No message is defined for a failed allocation, and going on without the
 // node would print a wrong report, so the program stops.
@@ -27,31 +28,51 @@ void* ecalloc(std::size_t n, std::size_t size) {
 
 std::size_t hash_text(std::string_view text) { return std::hash<std::string_view>{}(text); }
 
-bool same_text(const sentence_node* node, std::size_t hash, std::string_view text) {
-    return node->hash == hash && node->size == text.size() &&
-           std::memcmp(node->text, text.data(), text.size()) == 0;
+bool same_text(const sentence_slot& slot, std::size_t hash, std::string_view text) {
+    return slot.hash == hash && slot.node->size == text.size() &&
+           std::memcmp(slot.node->text, text.data(), text.size()) == 0;
 }
 
 // The slot holding text, or the empty slot where it belongs.
 std::size_t find_slot(const sentence_index& index, std::size_t hash, std::string_view text) {
     std::size_t i = hash & index.mask;
-    while (index.slots[i] != nullptr && !same_text(index.slots[i], hash, text)) i = (i + 1) & index.mask;
+    while (index.slots[i].node != nullptr && !same_text(index.slots[i], hash, text)) i = (i + 1) & index.mask;
     return i;
+}
+
+// A large table is probed at random places; on huge pages those probes
+// do not also miss the address translation cache.
+sentence_slot* new_table(std::size_t n) {
+    constexpr std::size_t huge_page = 2 * 1024 * 1024;
+    std::size_t bytes = n * sizeof(sentence_slot);
+    if (bytes < huge_page) return static_cast<sentence_slot*>(ecalloc(n, sizeof(sentence_slot)));
+    void* p = std::aligned_alloc(huge_page, bytes);
+    if (p == nullptr) return static_cast<sentence_slot*>(ecalloc(n, sizeof(sentence_slot)));
+    ::madvise(p, bytes, MADV_HUGEPAGE);
+    std::memset(p, 0, bytes);
+    return static_cast<sentence_slot*>(p);
 }
 
 void grow(sentence_index& index) {
     std::size_t n = index.slots == nullptr ? first_slots : (index.mask + 1) * 2;
-    auto** slots = static_cast<sentence_node**>(ecalloc(n, sizeof(sentence_node*)));
+    sentence_slot* slots = new_table(n);
     for (std::size_t i = 0; index.slots != nullptr && i <= index.mask; ++i) {
-        sentence_node* node = index.slots[i];
-        if (node == nullptr) continue;
-        std::size_t j = node->hash & (n - 1);
-        while (slots[j] != nullptr) j = (j + 1) & (n - 1);
-        slots[j] = node;
+        if (index.slots[i].node == nullptr) continue;
+        std::size_t j = index.slots[i].hash & (n - 1);
+        while (slots[j].node != nullptr) j = (j + 1) & (n - 1);
+        slots[j] = index.slots[i];
     }
     std::free(static_cast<void*>(index.slots));
     index.slots = slots;
     index.mask = n - 1;
+}
+
+constexpr std::string_view spaces = "                                                  ";
+static_assert(spaces.size() == count_width && text_width <= count_width);
+
+// Writes the spaces that right-align a field of size bytes in width columns.
+void pad(con::console& c, std::size_t size, std::size_t width) {
+    if (size < width) con::write(c, spaces.substr(0, width - size));
 }
 
 void put_count(con::console& c, std::int64_t count) {
@@ -59,30 +80,28 @@ void put_count(con::console& c, std::int64_t count) {
     auto [end, ec] = std::to_chars(digits, digits + sizeof digits, count);
     (void)ec; // 24 characters hold every 64-bit value
     auto len = static_cast<std::size_t>(end - digits);
-    for (std::size_t pad = len; pad < count_width; ++pad) con::put_char(c, ' ');
+    pad(c, len, count_width);
     con::write(c, std::string_view(digits, len));
 }
 
-} // namespace
-
-int count_sentence(sentence_index& index, std::string_view text) {
+int count_hashed(sentence_index& index, std::string_view text, std::size_t hash) {
     if (index.used == 0) return 1;
-    sentence_node* node = index.slots[find_slot(index, hash_text(text), text)];
+    sentence_node* node = index.slots[find_slot(index, hash, text)].node;
     if (node == nullptr) return 1;
     ++node->count;
     return 0;
 }
 
-sentence_node* append_sentence(sentence_index& index, sentence_node* head, std::string_view text) {
+sentence_node* append_hashed(sentence_index& index, sentence_node* head, std::string_view text,
+                             std::size_t hash) {
     // Half full at most, so a probe meets an empty slot soon.
     if (index.slots == nullptr || (index.used + 1) * 2 > index.mask + 1) grow(index);
     auto* node = static_cast<sentence_node*>(ecalloc(1, sizeof(sentence_node) + text.size() + 1));
     node->text = reinterpret_cast<char*>(node + 1);
     if (!text.empty()) std::memcpy(node->text, text.data(), text.size());
     node->size = text.size();
-    node->hash = hash_text(text);
     node->count = 1;
-    index.slots[find_slot(index, node->hash, text)] = node;
+    index.slots[find_slot(index, hash, text)] = sentence_slot{hash, node};
     ++index.used;
     if (head == nullptr) {
         node->next = node;
@@ -95,10 +114,55 @@ sentence_node* append_sentence(sentence_index& index, sentence_node* head, std::
     return head;
 }
 
+// Counts the oldest queued sentence, or appends it when it is new.
+sentence_node* take_oldest(sentence_queue& queue, sentence_index& index, sentence_node* head) {
+    std::size_t k = queue.first;
+    if (count_hashed(index, queue.text[k], queue.hash[k]) == 1)
+        head = append_hashed(index, head, queue.text[k], queue.hash[k]);
+    queue.first = (k + 1) % sentence_queue::length;
+    --queue.size;
+    return head;
+}
+
+} // namespace
+
+int count_sentence(sentence_index& index, std::string_view text) {
+    return count_hashed(index, text, hash_text(text));
+}
+
+sentence_node* append_sentence(sentence_index& index, sentence_node* head, std::string_view text) {
+    return append_hashed(index, head, text, hash_text(text));
+}
+
+sentence_node* queue_sentence(sentence_queue& queue, sentence_index& index, sentence_node* head,
+                              std::string_view text) {
+    if (queue.size == sentence_queue::length) head = take_oldest(queue, index, head);
+    std::size_t k = (queue.first + queue.size) % sentence_queue::length;
+    queue.text[k] = text;
+    queue.hash[k] = hash_text(text);
+    ++queue.size;
+    if (index.slots == nullptr) return head;
+    // Ask for the new sentence's slot now, and for the node of the one
+    // halfway along, whose slot has arrived by this time. Both are only
+    // hints: a slot may change before its sentence is taken.
+    __builtin_prefetch(&index.slots[queue.hash[k] & index.mask]);
+    if (queue.size > sentence_queue::length / 2) {
+        std::size_t m = (queue.first + queue.size - 1 - sentence_queue::length / 2) % sentence_queue::length;
+        const sentence_slot& slot = index.slots[queue.hash[m] & index.mask];
+        if (slot.node != nullptr) __builtin_prefetch(slot.node);
+    }
+    return head;
+}
+
+sentence_node* drain_queue(sentence_queue& queue, sentence_index& index, sentence_node* head) {
+    while (queue.size > 0) head = take_oldest(queue, index, head);
+    return head;
+}
+
 void print_sentences(con::console& c, const sentence_node* head) {
     const sentence_node* node = head;
     do {
-        for (std::size_t pad = node->size; pad < text_width; ++pad) con::put_char(c, ' ');
+        pad(c, node->size, text_width);
         con::write(c, std::string_view(node->text, node->size));
         put_count(c, node->count);
         con::put_char(c, '\n');

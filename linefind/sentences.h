@@ -19,13 +19,19 @@ struct sentence_node {
     // the terminating zero, tells where the text ends.
     char* text;
     std::size_t size;
-    std::size_t hash;
     sentence_node* next;
 };
 
+// One slot of the index. The hash is kept here as well, so that a probe
+// reads a node only when the hashes agree.
+struct sentence_slot {
+    std::size_t hash;
+    sentence_node* node;
+};
+
 struct sentence_index {
-    sentence_node** slots = nullptr; // open addressing, linear probing
-    std::size_t mask = 0;            // number of slots - 1 (a power of two)
+    sentence_slot* slots = nullptr; // open addressing, linear probing
+    std::size_t mask = 0;           // number of slots - 1 (a power of two)
     std::size_t used = 0;
     sentence_node* last = nullptr; // the node whose next is the head
 };
@@ -34,6 +40,24 @@ struct sentence_index {
 int count_sentence(sentence_index& index, std::string_view text);
 // Adds text with count 1 at the end of the list; returns the head.
 sentence_node* append_sentence(sentence_index& index, sentence_node* head, std::string_view text);
+// Matching sentences on their way into the list. Each one is counted at a
+// random place of a large table; taking them a few at a time lets those
+// memory reads overlap. The texts must stay valid until they are taken.
+struct sentence_queue {
+    static constexpr std::size_t length = 16;
+    std::string_view text[length];
+    std::size_t hash[length] = {};
+    std::size_t first = 0;
+    std::size_t size = 0;
+};
+
+// The same as count_sentence, then append_sentence when the text is new,
+// done in order, but possibly later: by a later call or by drain_queue.
+sentence_node* queue_sentence(sentence_queue& queue, sentence_index& index, sentence_node* head,
+                              std::string_view text);
+// Takes every queued sentence; returns the head.
+sentence_node* drain_queue(sentence_queue& queue, sentence_index& index, sentence_node* head);
+
 // One report row per node, from the head on.
 void print_sentences(con::console& c, const sentence_node* head);
 // Frees every node of a non-empty list.

@@ -77,21 +77,62 @@ TEST(SentenceList, CaseLeadingBreakAndZeroBytesMakeDistinctTexts) {
                                      {"a.", 1}}));
 }
 
-TEST(SentenceList, ManySentencesAgreeWithAMap) {
-    // Enough distinct texts to grow the index several times.
-    List list;
-    std::map<std::string, std::int64_t> counts;
-    std::vector<std::string> order;
+// A stream of sentence texts that repeat, with enough distinct ones to grow
+// the index several times.
+std::vector<std::string> repeating_texts() {
+    std::vector<std::string> texts;
     unsigned seed = 12345;
     for (int i = 0; i < 20000; ++i) {
         seed = seed * 1103515245u + 12345u;
-        std::string text = "s" + std::to_string((seed >> 8) % 7000) + ".";
-        if (counts[text]++ == 0) order.push_back(text);
-        list.add(text);
+        texts.push_back("s" + std::to_string((seed >> 8) % 7000) + ".");
     }
-    Rows expected;
-    for (const std::string& text : order) expected.emplace_back(text, counts[text]);
-    EXPECT_EQ(walk(list.head), expected);
+    return texts;
+}
+
+Rows expected_rows(const std::vector<std::string>& texts) {
+    std::map<std::string, std::int64_t> counts;
+    std::vector<std::string> order;
+    for (const std::string& text : texts)
+        if (counts[text]++ == 0) order.push_back(text);
+    Rows rows;
+    for (const std::string& text : order) rows.emplace_back(text, counts[text]);
+    return rows;
+}
+
+TEST(SentenceList, ManySentencesAgreeWithAMap) {
+    List list;
+    std::vector<std::string> texts = repeating_texts();
+    for (const std::string& text : texts) list.add(text);
+    EXPECT_EQ(walk(list.head), expected_rows(texts));
+}
+
+TEST(SentenceQueue, GivesTheSameListAsCountingOneByOne) {
+    std::vector<std::string> texts = repeating_texts();
+    sentence_index index;
+    sentence_queue queue;
+    sentence_node* head = nullptr;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        head = queue_sentence(queue, index, head, texts[i]);
+        // Drained now and then, as at the end of each block of the file.
+        if (i % 1000 == 999) head = drain_queue(queue, index, head);
+    }
+    head = drain_queue(queue, index, head);
+    EXPECT_EQ(queue.size, 0u);
+    EXPECT_EQ(walk(head), expected_rows(texts));
+    free_sentences(head);
+    free_index(index);
+}
+
+TEST(SentenceQueue, FewSentencesWaitUntilDrained) {
+    sentence_index index;
+    sentence_queue queue;
+    sentence_node* head = nullptr;
+    for (const char* s : {"P.", "Q.", "P."}) head = queue_sentence(queue, index, head, s);
+    EXPECT_EQ(head, nullptr);
+    head = drain_queue(queue, index, head);
+    EXPECT_EQ(walk(head), (Rows{{"P.", 2}, {"Q.", 1}}));
+    free_sentences(head);
+    free_index(index);
 }
 
 std::string printed(const sentence_node* head) {
