@@ -165,7 +165,10 @@ void sum_line(char** lines, std::int32_t** sums, int i) {
 
 // The exchange sort itself, on a contiguous copy of the sums: entry i is held
 // in a register while the pass runs, and the lines follow by their indices.
+// A pass exchanges only where a sum exceeds the one held, so blocks whose
+// largest sum does not are stepped over whole.
 void sort_by_sums(char** lines, std::int32_t** sums, int n) {
+    constexpr std::size_t block = 16;
     if (n < 2) return;
     const auto count = static_cast<std::size_t>(n);
     std::vector<std::int32_t> value(count);
@@ -177,10 +180,18 @@ void sort_by_sums(char** lines, std::int32_t** sums, int n) {
     for (std::size_t i = count; i-- > 0;) {
         std::int32_t held = value[i];
         int held_from = from[i];
-        for (std::size_t j = 0; j < i; ++j) {
-            if (held < value[j]) {
-                std::swap(held, value[j]);
-                std::swap(held_from, from[j]);
+        std::size_t j = 0;
+        while (j < i) {
+            for (; j + block <= i; j += block) {
+                std::int32_t top = value[j];
+                for (std::size_t k = 1; k < block; ++k) top = std::max(top, value[j + k]);
+                if (top > held) break;
+            }
+            for (const std::size_t end = std::min(i, j + block); j < end; ++j) {
+                if (held < value[j]) {
+                    std::swap(held, value[j]);
+                    std::swap(held_from, from[j]);
+                }
             }
         }
         value[i] = held;
