@@ -4,7 +4,6 @@
 namespace studentdb_test {
 namespace {
 
-using studentdb::capacity_for;
 using studentdb::make_room;
 using studentdb::set_text;
 using studentdb::text_of;
@@ -34,15 +33,6 @@ TEST(text_field, FieldWithoutTerminatorIsReadAsTwentyBytes) {
     std::memset(s.name, 'N', 20);
     std::memset(s.street, 'S', 20);
     EXPECT_EQ(text_of(s.name), std::string(20, 'N'));
-}
-
-TEST(record_array, CapacityIsPowerOfTwoAtLeastCount) {
-    EXPECT_EQ(capacity_for(0), 1u);
-    EXPECT_EQ(capacity_for(1), 1u);
-    EXPECT_EQ(capacity_for(2), 2u);
-    EXPECT_EQ(capacity_for(3), 4u);
-    EXPECT_EQ(capacity_for(1024), 1024u);
-    EXPECT_EQ(capacity_for(1025), 2048u);
 }
 
 TEST(record_array, GrowingKeepsRecordsAndStartsZeroFilled) {
