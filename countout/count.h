@@ -2,10 +2,13 @@
 //
 // A step larger than the soldiers left only travels whole turns, so each
 // count moves (step - 1) mod left soldiers. Which soldier that is comes from
-// a Fenwick tree over the soldiers' positions along next from the start,
-// holding 1 for every soldier still in the ring: the current soldier is
-// known by its rank among those left, the leaving one is the soldier whose
-// rank lies that many moves away, and the tree finds it by binary lifting.
+// an index over the soldiers' positions along next from the start: one bit
+// per position for the soldiers still in the ring, in words of 64, and a
+// Fenwick tree over the words' counts. The current soldier is known by its
+// rank among those left, the leaving one is the soldier whose rank lies that
+// many moves away; binary lifting over the tree finds its word and a few
+// population counts its bit. Counting whole words keeps the searched part
+// of the index in cache: under 200 KB for a million soldiers.
 // The ring itself is kept exactly as a walk would keep it: every leaving
 // soldier is unlinked and handed back to be freed at once.
 #pragma once
@@ -24,10 +27,11 @@ struct count_state {
     std::size_t left = 0; // soldiers still in the ring
 
     // The index; null when the count walks the ring instead.
-    soldier** at = nullptr;        // soldier by position along next from the start
-    std::uint32_t* tree = nullptr; // Fenwick tree over positions 1..size
-    std::size_t size = 0;
-    std::size_t top = 0;  // highest power of two not above size
+    soldier** at = nullptr;         // soldier by position along next from the start
+    std::uint64_t* alive = nullptr; // bit p % 64 of word p / 64: position p still in the ring
+    std::uint32_t* tree = nullptr;  // Fenwick tree over the words' counts, words 1..words
+    std::size_t words = 0;
+    std::size_t top = 0;  // highest power of two not above words
     std::size_t rank = 0; // current soldier's rank among those left
 };
 

@@ -77,6 +77,28 @@ TEST(Count, MatchesTheSingleMoveCountOnRandomRings) {
     }
 }
 
+TEST(Count, RingsAroundWholeWordsOfTheIndexMatchTheSingleMoveCount) {
+    for (int n : {63, 64, 65, 127, 128, 129, 4097}) {
+        for (std::int32_t step : {2, 5, 64, 65}) {
+            for (char direction : {'r', 'l'}) {
+                SCOPED_TRACE(testing::Message()
+                             << n << " soldiers, step " << step << ", direction " << direction);
+                int start = n - 1;
+                ASSERT_EQ(program_count(n, start, step, direction, true),
+                          direct_count(n, start, step, direction));
+            }
+        }
+    }
+}
+
+TEST(Count, LargeRingMatchesTheRecurrence) {
+    const int n = 100000;
+    const std::int32_t k = 1000000007;
+    std::uint64_t j = 0;
+    for (int m = 2; m <= n; ++m) j = (j + static_cast<std::uint64_t>(k)) % static_cast<std::uint64_t>(m);
+    EXPECT_EQ(program_count(n, 1, k, 'r', true).survivor, static_cast<int>(j) + 1);
+}
+
 TEST(Count, StepsOfManyTurnsMatchTheSingleMoveCount) {
     std::mt19937 rng(7);
     for (int trial = 0; trial < 200; ++trial) {
