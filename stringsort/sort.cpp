@@ -15,7 +15,10 @@ bool is_digit(char ch) { return ch >= '0' && ch <= '9'; }
 
 // Counting trees over positions 0..size-1, stored in t[1..size].
 void tree_add(int* t, int size, int pos, int delta) {
-    for (int j = pos + 1; j <= size; j += j & -j) t[j] += delta;
+    for (int j = pos + 1;; j += j & -j) {
+        t[j] += delta;
+        if (j > size - (j & -j)) break; // also keeps j + (j & -j) from overflowing
+    }
 }
 
 // How many were counted at positions 0..pos.
@@ -33,7 +36,7 @@ void tree_fill_ones(int* t, int size) {
 // Finds the position of the k-th (from 0) counted position and uncounts it.
 int tree_take(int* t, int size, int k) {
     int step = 1;
-    while (step * 2 <= size) step *= 2;
+    while (step <= size / 2) step *= 2;
     int pos = 0;
     for (; step > 0; step /= 2) {
         if (pos + step <= size && t[pos + step] <= k) {
@@ -120,28 +123,27 @@ void sort_alpha(char** lines, int n) {
         ++total;
     }
 
-    std::vector<int> offset(group_count, 0);
+    std::vector<std::size_t> offset(group_count, 0); // first entry of each group
     for (int g = 0; g < groups; ++g) {
         const auto gi = static_cast<std::size_t>(g);
         const int larger = total - tree_prefix(inserted.data(), g);
         start[gi] = turn_back(start[gi], larger - larger_seen[gi], size[gi]);
-        if (gi + 1 < group_count) offset[gi + 1] = offset[gi] + size[gi];
+        if (gi + 1 < group_count) offset[gi + 1] = offset[gi] + static_cast<std::size_t>(size[gi]);
     }
 
     // Free places of every group's sequence; group g's tree starts at
     // offset[g] + g, as each tree has one unused leading slot.
     std::vector<int> free_places(count + group_count, 0);
-    for (std::size_t g = 0; g < group_count; ++g)
-        tree_fill_ones(free_places.data() + offset[g] + static_cast<int>(g), size[g]);
+    for (std::size_t g = 0; g < group_count; ++g) tree_fill_ones(free_places.data() + offset[g] + g, size[g]);
 
     std::vector<char*> sorted(count, nullptr);
     for (std::size_t line = 0; line < count; ++line) { // the last inserted first
         const auto g = static_cast<std::size_t>(rank[line]);
-        int* places = free_places.data() + offset[g] + static_cast<int>(g);
+        int* places = free_places.data() + offset[g] + g;
         const int place = tree_take(places, size[g], insert_at[line]);
         int in_group = place - start[g];
         if (in_group < 0) in_group += size[g];
-        sorted[static_cast<std::size_t>(offset[g] + in_group)] = lines[line];
+        sorted[offset[g] + static_cast<std::size_t>(in_group)] = lines[line];
     }
     std::copy(sorted.begin(), sorted.end(), lines);
 }

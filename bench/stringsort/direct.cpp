@@ -64,7 +64,8 @@ int main() {
     if (std::scanf("%d %d", &n, &m) != 2 || n < 1 || m < 2) return 1;
     std::getchar();
     auto** lines = static_cast<char**>(std::malloc(sizeof(char*) * static_cast<std::size_t>(n)));
-    auto** sums = static_cast<std::int32_t**>(std::malloc(sizeof(std::int32_t*) * static_cast<std::size_t>(n)));
+    auto** sums =
+        static_cast<std::int32_t**>(std::malloc(sizeof(std::int32_t*) * static_cast<std::size_t>(n)));
     for (int i = 0; i < n; ++i) {
         lines[i] = static_cast<char*>(std::malloc(static_cast<std::size_t>(m) + 1));
         if (std::fgets(lines[i], m + 1, stdin) == nullptr) return 1;

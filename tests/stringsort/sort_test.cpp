@@ -277,4 +277,16 @@ TEST(SortBySums, SameOrderAsTheExchangeSortOnRandomTables) {
     check_sums(large);
 }
 
+TEST(SortBySums, SameOrderAsTheExchangeSortOnLargeTables) {
+    std::mt19937 rng(9);
+    std::uniform_int_distribution<std::int32_t> wide(-100000, 100000);
+    std::vector<std::int32_t> spread(3000);
+    for (auto& v : spread) v = wide(rng);
+    check_sums(spread);
+    // A rising run followed by equal sums: long chains of exchanges in every pass.
+    std::vector<std::int32_t> rising(1000, 0);
+    for (std::size_t i = 0; i < 500; ++i) rising[i] = static_cast<std::int32_t>(i % 97);
+    check_sums(rising);
+}
+
 } // namespace
