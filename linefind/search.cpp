@@ -1,5 +1,6 @@
 #include "search.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -84,8 +85,32 @@ void close_text_file(text_file& file) {
     file = text_file{};
 }
 
-sentence_node* collect_sentences(const char* data, std::size_t n, std::string_view str, sentence_index& index,
-                                 sentence_node* head) {
+const char* find_next(string_finder& finder, const char* from, const char* end) {
+    // A false candidate costs a memchr call and a compare, about as much as
+    // memmem takes to scan this many bytes.
+    constexpr std::ptrdiff_t candidate_cost = 64;
+    constexpr std::ptrdiff_t most_credit = 1 << 20;
+    std::string_view str = finder.str;
+    const char* p = from;
+    while (!finder.use_memmem) {
+        if (static_cast<std::size_t>(end - p) < str.size()) return nullptr;
+        auto* hit = static_cast<const char*>(
+            std::memchr(p, str[0], static_cast<std::size_t>(end - p) - (str.size() - 1)));
+        const char* passed = hit == nullptr ? end : hit;
+        finder.credit = std::min(finder.credit + (passed - p), most_credit);
+        if (hit == nullptr) return nullptr;
+        if (std::memcmp(hit + 1, str.data() + 1, str.size() - 1) == 0) return hit;
+        finder.credit -= candidate_cost + static_cast<std::ptrdiff_t>(str.size());
+        if (finder.credit < 0) finder.use_memmem = true;
+        p = hit + 1;
+    }
+    if (static_cast<std::size_t>(end - p) < str.size()) return nullptr;
+    return static_cast<const char*>(::memmem(p, static_cast<std::size_t>(end - p), str.data(), str.size()));
+}
+
+sentence_node* collect_sentences(const char* data, std::size_t n, string_finder& finder,
+                                 sentence_index& index, sentence_node* head) {
+    std::string_view str = finder.str;
     // A sentence holds one full stop, its last character; a string with a
     // full stop anywhere else is in no sentence. Without one, an occurrence
     // found in the whole buffer never spans two sentences, which lets the
@@ -95,8 +120,7 @@ sentence_node* collect_sentences(const char* data, std::size_t n, std::string_vi
     const char* from = data; // start of the first sentence not yet taken
     const char* end = data + n;
     while (from < end) {
-        auto* hit = static_cast<const char*>(
-            ::memmem(from, static_cast<std::size_t>(end - from), str.data(), str.size()));
+        const char* hit = find_next(finder, from, end);
         if (hit == nullptr) break;
         auto* dot = static_cast<const char*>(
             std::memchr(hit + str.size() - 1, '.', static_cast<std::size_t>(end - hit) - (str.size() - 1)));
@@ -112,12 +136,13 @@ sentence_node* collect_sentences(const char* data, std::size_t n, std::string_vi
 
 sentence_node* search_file(text_file& file, std::string_view str, sentence_index& index,
                            sentence_node* head) {
+    string_finder finder{str};
     std::size_t searched = 0; // bytes of data known to hold no full stop
     for (;;) {
         auto* last = static_cast<const char*>(memrchr(file.data + searched, '.', file.size - searched));
         if (last != nullptr) {
             auto taken = static_cast<std::size_t>(last + 1 - file.data);
-            head = collect_sentences(file.data, taken, str, index, head);
+            head = collect_sentences(file.data, taken, finder, index, head);
             std::memmove(file.data, file.data + taken, file.size - taken);
             file.size -= taken;
         }

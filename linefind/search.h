@@ -30,10 +30,23 @@ inline constexpr std::size_t block_size = 1024 * 1024;
 bool open_text_file(text_file& file, const std::string& name, std::size_t block = block_size);
 void close_text_file(text_file& file);
 
+// Finds the searched string in the text. Where its first byte is rare in the
+// text, memchr passes over the bytes far faster than memmem scans them; once
+// false candidates cost more than the bytes passed, memmem takes over for
+// good, so the search stays linear.
+struct string_finder {
+    std::string_view str;
+    std::ptrdiff_t credit = 4096;
+    bool use_memmem = false;
+};
+
+// The first occurrence of finder.str in [from, end), or null.
+const char* find_next(string_finder& finder, const char* from, const char* end);
+
 // Takes every complete sentence of data[0, n), which must end with a full
-// stop, and adds those that contain str to the list. Returns the head.
-sentence_node* collect_sentences(const char* data, std::size_t n, std::string_view str, sentence_index& index,
-                                 sentence_node* head);
+// stop, and adds those that contain the string to the list. Returns the head.
+sentence_node* collect_sentences(const char* data, std::size_t n, string_finder& finder,
+                                 sentence_index& index, sentence_node* head);
 
 // Reads the rest of the file as sentences, adding those that contain str to
 // the list; text after the last full stop is dropped. Returns the head.

@@ -105,6 +105,54 @@ TEST(Contains, StaysFastOnAHostileSentence) {
     EXPECT_TRUE(contains(sentence, str));
 }
 
+TEST(FindNext, AgreesWithMemmemWhileSkippingAndAfterSwitching) {
+    unsigned seed = 99;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    for (int round = 0; round < 200; ++round) {
+        // Rounds with a rare first byte stay with memchr; the others switch.
+        char first = round % 2 == 0 ? 'z' : 'a';
+        std::string text;
+        std::size_t n = next() % 3000;
+        for (std::size_t i = 0; i < n; ++i) text += next() % 50 == 0 ? first : "ab"[next() % 2];
+        std::string str(1, first);
+        for (std::size_t i = next() % 3; i > 0; --i) str += "ab"[next() % 2];
+        string_finder finder{str};
+        const char* end = text.data() + text.size();
+        const char* from = text.data();
+        for (;;) {
+            const char* expected = static_cast<const char*>(
+                ::memmem(from, static_cast<std::size_t>(end - from), str.data(), str.size()));
+            const char* found = find_next(finder, from, end);
+            ASSERT_EQ(found, expected) << "round " << round;
+            if (found == nullptr) break;
+            from = found + 1;
+        }
+    }
+}
+
+TEST(FindNext, GivesUpSkippingOnAHostileText) {
+    std::string text(2'000'000, 'a');
+    std::string str(100'000, 'a');
+    str += 'b';
+    string_finder finder{str};
+    EXPECT_EQ(find_next(finder, text.data(), text.data() + text.size()), nullptr);
+    EXPECT_TRUE(finder.use_memmem);
+    text += "b";
+    const char* hit = find_next(finder, text.data(), text.data() + text.size());
+    EXPECT_EQ(hit, text.data() + text.size() - str.size());
+}
+
+TEST(FindNext, KeepsSkippingWhereTheFirstByteIsRare) {
+    std::string text(1'000'000, 'x');
+    text += "needle";
+    string_finder finder{std::string_view("needle")};
+    EXPECT_EQ(find_next(finder, text.data(), text.data() + text.size()), text.data() + 1'000'000);
+    EXPECT_FALSE(finder.use_memmem);
+}
+
 TEST_F(TempDir, SentencesOfTheExamples) {
     std::string text = "xab. aab. ba.\naaab. xab. Tail ab";
     EXPECT_EQ(search(text, "ab", block_size), (Rows{{"xab.", 2}, {"aab.", 1}, {"\naaab.", 1}}));
