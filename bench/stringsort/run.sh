@@ -27,7 +27,7 @@ python3 "$here/gen.py" 20000 64 b 3 >"$out/sums-20k.in"
 
 # timed NAME COMMAND INPUT OUTPUT: runs one command, prints its time and memory.
 timed() {
-    /usr/bin/time -f "%e s %M KB" -o "$out/time" "$2" <"$3" >"$4"
+    /usr/bin/time -f "%e s (%U s user) %M KB" -o "$out/time" "$2" <"$3" >"$4"
     printf '  %-34s %s\n' "$1" "$(cat "$out/time")"
 }
 
