@@ -1,4 +1,5 @@
 #include "inttree.h"
+#include "key.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -102,7 +103,7 @@ node* delete_root(con::console& c, node* root) {
 node* delete_element(con::console& c, node* root) {
     if (root == nullptr) {
         put_line(c, "Net kornja! \n");
-        con::wait_key(c);
+        wait_one_key(c);
         return nullptr;
     }
     put_line(c, "Vvedite element dlja udalenija: ");
