@@ -55,6 +55,7 @@ fail() {
 }
 
 TERM_RUNS=0
+TERM_STATUS=/dev/null # where the shell in the pane records the exit status
 T=run0 # the target of every tmux command: the current run's session
 
 # term_start PROGRAM: runs PROGRAM in a fresh 132x50 pane in $WORKDIR.
@@ -69,8 +70,11 @@ term_start() {
     [ "$TERM_RUNS" -gt 0 ] && tt kill-session -t "$T" >/dev/null 2>&1
     TERM_RUNS=$((TERM_RUNS + 1))
     T=run$TERM_RUNS
+    # A shell in the pane records the program's exit status: tmux may show
+    # a pane dead long before it has collected the status itself.
+    TERM_STATUS=$TERM_ROOT/status.$TERM_RUNS
     tt new-session -d -s "$T" -x 132 -y 50 -c "$WORKDIR" \
-        env LC_ALL=C.UTF-8 LANG=C.UTF-8 TERM=xterm "$program" ||
+        sh -c 'env LC_ALL=C.UTF-8 LANG=C.UTF-8 TERM=xterm "$0"; echo $? >"$1"' "$program" "$TERM_STATUS" ||
         fail "tmux could not start $1"
 }
 
@@ -153,19 +157,19 @@ wait_line_mode() {
     done
 }
 
-# True once the program has ended.
-ended() { [ "$(tt display -p -t "$T" '#{pane_dead}')" = 1 ]; }
+# True once the program has ended and everything it wrote is on the screen
+# (the pane's terminal is closed once the recording shell has ended too).
+ended() { [ -s "$TERM_STATUS" ] && [ "$(tt display -p -t "$T" '#{pane_dead}')" = 1 ]; }
 
 # wait_exit [STATUS]: until the program has ended, with STATUS (default 0).
 wait_exit() {
-    local want=${1:-0} state deadline=$((SECONDS + TERM_TIMEOUT))
-    while :; do
-        state=$(tt display -p -t "$T" '#{pane_dead} #{pane_dead_status}')
-        [ "${state%% *}" = 1 ] && break
+    local want=${1:-0} status deadline=$((SECONDS + TERM_TIMEOUT))
+    until ended; do
         [ "$SECONDS" -lt "$deadline" ] || fail "the program did not end within ${TERM_TIMEOUT}s"
         sleep 0.05
     done
-    [ "${state#* }" = "$want" ] || fail "exit status ${state#* }, expected $want"
+    read -r status <"$TERM_STATUS"
+    [ "$status" = "$want" ] || fail "exit status $status, expected $want"
 }
 
 # cp1251 TEXT: the Windows-1251 bytes of a UTF-8 TEXT, on standard output.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # maxcut in a terminal: a 3x3 matrix whose largest absolute value is a
-# negative element in the middle.
+# negative element in the middle; then end of input typed at a prompt.
 #
 #   maxcut.sh PROGRAM
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
@@ -32,3 +32,14 @@ expect_exact '    7    8    5'
 expect_exact 'Rezyltat:'
 expect_exact '    1    3'
 expect_exact '    7    5'
+
+# Ctrl-D at a prompt ends the input: the program ends at once with status 0
+# and writes nothing more.
+term_start "$prog"
+wait_text 'Vvedite razmer mas = '
+enter 2
+wait_text 'mas[0][0] = '
+tt send-keys -t "$T" C-d
+wait_exit 0
+expect_absent 'Eror'
+expect_absent 'mas[0][1]'

@@ -149,5 +149,22 @@ enter 6
 wait_text "$menu" 2
 [ "$(count "$row_smith")" -eq 1 ] || fail "the saved record is not listed"
 [ "$(count "$row_ivanov")" -eq 1 ] || fail "the saved record is not listed"
-enter 0
+
+# Ctrl-D at the menu after an addition ends the program as its exit choice
+# does: nothing is saved.
+cp "$WORKDIR/students.dat" "$TERM_ROOT/saved.dat"
+enter 4
+wait_text 'Введите имя студента: '
+enter 'Петров'
+wait_text 'Введите адрес: '
+enter 'Мира'
+wait_text 'Дом: '
+enter 1
+wait_text 'Комната: '
+enter 1
+wait_text 'Продолжить ввод? Да-д'
+enter n
+wait_text "$menu" 3
+tt send-keys -t "$T" C-d
 wait_exit 0
+cmp -s "$WORKDIR/students.dat" "$TERM_ROOT/saved.dat" || fail "students.dat changed without a save"
