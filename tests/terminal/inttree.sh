@@ -28,15 +28,16 @@ if [ "$case_name" = keyahead ]; then
     enter 4
     wait_text 'Net kornja! '
     wait_key_wait
-    # One key and at once a menu answer, as from a quick typist: the wait
-    # takes the key only, and the answer 1 (the ascending view, empty)
-    # reaches the menu, which is then shown once more.
-    tt send-keys -t "$T" Q 1 Enter
+    # One key (a Cyrillic letter, two bytes) and at once a menu answer, as
+    # from a quick typist: the wait takes the whole key and nothing more, so
+    # the answer 1 (the ascending view, empty) reaches the menu, which is
+    # then shown once more.
+    tt send-keys -t "$T" -l 'ж1' \; send-keys -t "$T" Enter
     wait_text "$menu" 3
     wait_line_mode
-    shown_within "$menu" 4 3 || fail "the key wait took the answer typed after the key"
+    shown_within "$menu" 4 3 || fail "the answer typed right after the key was not read as the next choice"
     expect_absent "$error"
-    expect_absent 'Q'
+    expect_absent 'ж'
     enter 6
     wait_exit 0
     exit 0

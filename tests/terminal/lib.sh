@@ -62,10 +62,10 @@ T=run0 # the target of every tmux command: the current run's session
 term_start() {
     local program
     program=$(realpath -- "$1" 2>/dev/null)
-    [ -n "$program" ] && [ -x "$program" ] || {
+    if [ -z "$program" ] || [ ! -x "$program" ]; then
         echo "program not found: $1" >&2
         exit 1
-    }
+    fi
     # A fresh session for every start: the screen holds one run only.
     [ "$TERM_RUNS" -gt 0 ] && tt kill-session -t "$T" >/dev/null 2>&1
     TERM_RUNS=$((TERM_RUNS + 1))
@@ -73,6 +73,7 @@ term_start() {
     # A shell in the pane records the program's exit status: tmux may show
     # a pane dead long before it has collected the status itself.
     TERM_STATUS=$TERM_ROOT/status.$TERM_RUNS
+    # shellcheck disable=SC2016 # expanded by that shell
     tt new-session -d -s "$T" -x 132 -y 50 -c "$WORKDIR" \
         sh -c 'env LC_ALL=C.UTF-8 LANG=C.UTF-8 TERM=xterm "$0"; echo $? >"$1"' "$program" "$TERM_STATUS" ||
         fail "tmux could not start $1"
@@ -135,7 +136,7 @@ enter() { tt send-keys -t "$T" -l -- "$1" \; send-keys -t "$T" Enter; }
 key() { tt send-keys -t "$T" -l -- "$1"; }
 
 # The modes of the pane's terminal, one a line, as stty shows them.
-tty_modes() { stty -F "$(tt display -p -t "$T" '#{pane_tty}')" -a 2>/dev/null | tr ' ;' '\n\n'; }
+tty_modes() { stty -F "$(tt display -p -t "$T" '#{pane_tty}')" -a 2>/dev/null | tr ' ;' '\n'; }
 has_mode() { tty_modes | grep -q -x -e "$1"; }
 
 # wait_key_wait: until the program waits for a key: the terminal has been
