@@ -52,6 +52,8 @@ void set_line(console& c, std::size_t begin, std::size_t end) {
     c.line_len = end - begin;
     c.pos = 0;
     c.inbuf_begin = end;
+    c.typed = c.line;
+    c.typed_len = c.line_len;
     if (c.convert_cp1251) {
         c.converted = utf8_to_cp1251(std::string_view(c.line, c.line_len));
         c.line = c.converted.data();
@@ -164,6 +166,42 @@ long decode_utf8(std::string_view text, std::size_t& len) {
     return static_cast<long>(cp);
 }
 
+// False when no byte came: end of input, an error, or the short timeout
+// while the rest of a key is collected.
+bool read_key_byte(int fd, unsigned char& b) {
+    for (;;) {
+        ssize_t got = ::read(fd, &b, 1);
+        if (got == 1) return true;
+        if (got < 0 && errno == EINTR) continue;
+        return false;
+    }
+}
+
+// The continuation bytes announced by a UTF-8 lead byte.
+int utf8_tail(unsigned char b) {
+    if (b >= 0xC2 && b <= 0xDF) return 1;
+    if (b >= 0xE0 && b <= 0xEF) return 2;
+    if (b >= 0xF0 && b <= 0xF4) return 3;
+    return 0;
+}
+
+// A key may send several bytes: a letter outside ASCII, or Escape with a
+// control sequence ("[" with parameters up to a final byte, or "O" and one
+// byte). The wait takes them all and nothing typed after them.
+void take_rest_of_key(int fd, unsigned char first) {
+    unsigned char b = 0;
+    if (first != 0x1B) {
+        for (int k = utf8_tail(first); k > 0 && read_key_byte(fd, b); --k) {}
+        return;
+    }
+    if (!read_key_byte(fd, b)) return;
+    if (b == '[') {
+        while (read_key_byte(fd, b) && !(b >= 0x40 && b <= 0x7E)) {}
+    } else if (b == 'O') {
+        read_key_byte(fd, b);
+    }
+}
+
 } // namespace
 
 void open_stdio(console& c) {
@@ -269,12 +307,19 @@ int read_char(console& c) {
     return ch;
 }
 
-bool read_line(console& c, std::string& text) {
+bool read_line(console& c, std::string& text, bool as_typed) {
     text.clear();
     if (peek_waiting(c) == end_of_input) return false;
     std::size_t end = c.line_len;
     if (c.line[end - 1] == '\n') --end;
-    text.assign(c.line + c.pos, end - c.pos);
+    if (!as_typed || !c.convert_cp1251) {
+        text.assign(c.line + c.pos, end - c.pos);
+    } else if (c.pos == 0) {
+        text.assign(c.typed, c.typed_len - (c.typed[c.typed_len - 1] == '\n' ? 1 : 0));
+    } else {
+        // Part of the line is already read: its rest is only known converted.
+        text = cp1251_to_utf8(std::string_view(c.line + c.pos, end - c.pos));
+    }
     c.pos = c.line_len;
     return true;
 }
@@ -324,10 +369,15 @@ void wait_key(console& c) {
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
     if (::tcsetattr(c.in_fd, TCSANOW, &raw) != 0) return;
-    // One key may send several bytes (an arrow key, a UTF-8 letter): take them all.
-    char key[16];
-    while (::read(c.in_fd, key, sizeof key) < 0 && errno == EINTR) {
+    unsigned char first = 0;
+    if (read_key_byte(c.in_fd, first)) {
+        // The other bytes of a key arrive with the first one: wait at most a
+        // tenth of a second for them, so that a lone Escape ends the wait too.
+        raw.c_cc[VMIN] = 0;
+        raw.c_cc[VTIME] = 1;
+        if (::tcsetattr(c.in_fd, TCSANOW, &raw) == 0) take_rest_of_key(c.in_fd, first);
     }
+    // Back in line mode, whatever was typed after the key forms the next line.
     ::tcsetattr(c.in_fd, TCSANOW, &saved);
 }
 
@@ -339,7 +389,8 @@ bool locale_is_utf8() {
     bool utf8 = false;
     if (std::setlocale(LC_CTYPE, "") != nullptr) {
         const char* codeset = ::nl_langinfo(CODESET);
-        utf8 = codeset != nullptr && (::strcasecmp(codeset, "UTF-8") == 0 || ::strcasecmp(codeset, "UTF8") == 0);
+        utf8 =
+            codeset != nullptr && (::strcasecmp(codeset, "UTF-8") == 0 || ::strcasecmp(codeset, "UTF8") == 0);
     }
     std::setlocale(LC_CTYPE, saved.c_str());
     return utf8;

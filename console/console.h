@@ -37,7 +37,9 @@ struct console {
     const char* line = nullptr;
     std::size_t line_len = 0;
     std::size_t pos = 0;
-    std::string converted; // holds the current line when input is converted
+    std::string converted;       // holds the current line when input is converted
+    const char* typed = nullptr; // the current line as it came in
+    std::size_t typed_len = 0;
     bool ended = false;
 
     // Output: to out_fd, or appended to *out_str.
@@ -73,15 +75,19 @@ void flush(console& c);
 int read_char(console& c);
 // Reads a typed line up to its line break, which is taken but not stored.
 // Returns false at end of input (when not even a line end was left).
-bool read_line(console& c, std::string& text);
+// as_typed: the bytes as they came in, before any Windows-1251 conversion
+// (a file name is opened as the person typed it).
+bool read_line(console& c, std::string& text, bool as_typed = false);
 // Reads an integer as scanf("%d") does (width > 0: as "%<width>d"):
 // 1 when a number was stored in value, 0 when nothing converted,
 // end_of_input when input ended first. Out-of-range numbers wrap modulo 2^32.
 int read_int(console& c, std::int32_t& value, int width = 0);
 // Drops the rest of the current line with its line break. Never waits.
 void discard(console& c);
-// On a terminal: waits for one key press without echo. Otherwise returns
-// at once. Input already typed is left as it is.
+// On a terminal: waits for one key press without echo and takes that key
+// only (a key that sends several bytes counts as one); what is typed after
+// it stays for the next reads. Otherwise returns at once. The current line
+// is left as it is.
 void wait_key(console& c);
 // True once a read has met the end of input.
 inline bool ended(const console& c) { return c.ended; }
@@ -104,12 +110,11 @@ bool locale_is_utf8();
 namespace detail {
 
 constexpr int cp1251_high[64] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409,
-    0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, -1,     0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0,
-    0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB,
-    0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6,
-    0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, -1,     0x2122,
+    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
 };
 
 // Unicode code point of a Windows-1251 byte; -1 for the one unassigned byte.

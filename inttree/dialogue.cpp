@@ -1,5 +1,4 @@
 #include "inttree.h"
-#include "key.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -103,7 +102,7 @@ node* delete_root(con::console& c, node* root) {
 node* delete_element(con::console& c, node* root) {
     if (root == nullptr) {
         put_line(c, "Net kornja! \n");
-        wait_one_key(c);
+        con::wait_key(c);
         return nullptr;
     }
     put_line(c, "Vvedite element dlja udalenija: ");

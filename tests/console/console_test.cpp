@@ -231,7 +231,8 @@ TEST(Input, LongLinesAcrossManyBlocks) {
         ::close(fds[0]);
         std::string data = big + "\n7\n";
         for (std::size_t at = 0; at < data.size(); at += 1000)
-            if (::write(fds[1], data.data() + at, std::min<std::size_t>(1000, data.size() - at)) < 0) _exit(1);
+            if (::write(fds[1], data.data() + at, std::min<std::size_t>(1000, data.size() - at)) < 0)
+                _exit(1);
         _exit(0);
     }
     ::close(fds[1]);
@@ -263,10 +264,12 @@ TEST(Cp1251, ConvertsBothWays) {
 }
 
 TEST(Cp1251, InvalidOrMissingCharactersBecomeQuestionMarks) {
-    EXPECT_EQ(utf8_to_cp1251("a\xFF" "b"), "a?b");
-    EXPECT_EQ(utf8_to_cp1251("\xD0"), "?");            // cut short
-    EXPECT_EQ(utf8_to_cp1251("\xC0\xAF"), "??");       // overlong
-    EXPECT_EQ(utf8_to_cp1251("日本"), "??");           // not in the code page
+    EXPECT_EQ(utf8_to_cp1251("a\xFF"
+                             "b"),
+              "a?b");
+    EXPECT_EQ(utf8_to_cp1251("\xD0"), "?");      // cut short
+    EXPECT_EQ(utf8_to_cp1251("\xC0\xAF"), "??"); // overlong
+    EXPECT_EQ(utf8_to_cp1251("日本"), "??");     // not in the code page
     EXPECT_EQ(utf8_to_cp1251("\xF0\x9F\x98\x80x"), "?x");
 }
 
@@ -286,4 +289,14 @@ TEST(Cp1251, ConsoleConvertsOutputAndTypedLinesWhenSwitchedOn) {
     ASSERT_TRUE(read_line(m.c, rest));
     EXPECT_EQ(rest, "\xE0 x");
     EXPECT_EQ(m.output(), "Да\n");
+}
+
+TEST(Cp1251, ALineCanBeTakenAsTyped) {
+    memory_console m("\xE6\x97\xA5\xD0\xB4.txt\n\xD0\xB4\n");
+    m.c.convert_cp1251 = true;
+    std::string name;
+    ASSERT_TRUE(read_line(m.c, name, true));
+    EXPECT_EQ(name, "\xE6\x97\xA5\xD0\xB4.txt"); // a letter the code page lacks survives
+    ASSERT_TRUE(read_line(m.c, name));
+    EXPECT_EQ(name, "\xE4");
 }

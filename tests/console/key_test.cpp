@@ -1,4 +1,4 @@
-#include "key.h"
+#include "console.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -52,7 +52,7 @@ TEST(KeyWait, TakesOneKeyAndLeavesWhatIsTypedAfterIt) {
         c.in_fd = pty.slave;
         c.in_tty = true;
         c.out_str = &out;
-        std::thread waiter([&] { inttree::wait_one_key(c); });
+        std::thread waiter([&] { con::wait_key(c); });
         // Type only once the key wait has switched the terminal, as a quick
         // typist would: the key and the next answer in one burst.
         for (int tries = 0; tries < 400 && (pty.local_modes() & ICANON) != 0; ++tries) ::usleep(5000);
@@ -64,14 +64,6 @@ TEST(KeyWait, TakesOneKeyAndLeavesWhatIsTypedAfterIt) {
             << "line mode with echo restored";
         EXPECT_EQ(pending_line(pty.slave), after) << "key " << key.size() << " bytes";
     }
-}
-
-TEST(KeyWait, WithoutATerminalReturnsAtOnce) {
-    con::console c;
-    std::string out;
-    con::open_memory(c, "Q\n", out);
-    inttree::wait_one_key(c);
-    EXPECT_EQ(con::read_char(c), 'Q');
 }
 
 } // namespace
