@@ -16,9 +16,8 @@ bool ask_file(con::console& c, text_file& file) {
     for (;;) {
         con::write(c, "Введите имя файла:\n"_cp);
         std::string name;
-        if (input_line(c, name) == 0) return false;
         // The name is opened as typed: on a UTF-8 console, in its UTF-8 form.
-        if (c.convert_cp1251) name = con::cp1251_to_utf8(name);
+        if (input_line(c, name, true) == 0) return false;
         if (open_text_file(file, name)) return true;
         con::write(c, "Ошибка, такого файла не существует!"_cp);
         con::write(c, "\nПовторить ввод? Да-д\n"_cp);
@@ -39,10 +38,10 @@ void report(con::console& c, sentence_node* head) {
 
 } // namespace
 
-std::size_t input_line(con::console& c, std::string& line) {
+std::size_t input_line(con::console& c, std::string& line, bool as_typed) {
     for (;;) {
         con::discard(c);
-        if (!con::read_line(c, line)) return 0;
+        if (!con::read_line(c, line, as_typed)) return 0;
         if (!line.empty()) return line.size();
         con::write(c, "Введите информацию в строку!\n"_cp);
     }

@@ -118,5 +118,13 @@ TEST_F(Dialogue, Utf8ConsoleConvertsTextsButNotTheFile) {
     EXPECT_EQ(out, con::cp1251_to_utf8(expected));
 }
 
+TEST_F(Dialogue, Utf8ConsoleOpensANameOutsideTheCodePage) {
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    if (!con::locale_is_utf8()) GTEST_SKIP() << "no UTF-8 locale here";
+    std::string path = make_file("日本.txt", "Found it. Not here.");
+    std::string out = talk(path + "\nit\nn\n");
+    EXPECT_EQ(out, con::cp1251_to_utf8(ask_name + ask_string + header + row("Found it.", 1) + go_on));
+}
+
 } // namespace
 } // namespace linefind
