@@ -6,6 +6,7 @@
 # it in build/fuzz/findings/PROGRAM/ and makes the script fail.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+top=$PWD
 seconds=${1:-60}
 shift || true
 programs=("$@")
@@ -28,8 +29,9 @@ with_file() {
 
 status=0
 for p in "${programs[@]}"; do
-    corpus=build/fuzz/corpus/$p
-    findings=build/fuzz/findings/$p
+    # Absolute paths: the harnesses of the file programs work in a scratch directory.
+    corpus=$top/build/fuzz/corpus/$p
+    findings=$top/build/fuzz/findings/$p
     mkdir -p "$corpus" "$findings"
     for case_dir in tests/$p/cases/*/; do
         [ -f "$case_dir/stdin" ] || continue
@@ -53,8 +55,11 @@ for p in "${programs[@]}"; do
     done
     echo "== $p: ${seconds} s"
     log=build/fuzz/$p.log
-    ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
-        build/fuzz/bin/${p}_fuzz -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
+    # A size typed by the fuzzer may ask for any amount of memory: above 1 GiB
+    # the allocation fails as it would on a smaller machine, and the program
+    # must cope with that.
+    ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1:max_allocation_size_mb=1024 \
+        build/fuzz/bin/${p}_fuzz -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -malloc_limit_mb=2048 \
         -max_len=4096 -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" >"$log" 2>&1
     rc=$?
     grep -E '^stat::number_of_executed_units|^stat::average_exec_per_sec|^stat::peak_rss_mb|^#[0-9]+.*DONE' "$log" | sed 's/^/   /'
