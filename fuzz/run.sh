@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Fuzzes every program's dialogue for a fixed time each.
 #   fuzz/run.sh [SECONDS] [PROGRAM...]      (default: 60 s, all seven)
-# Seeds come from the transcript tests. A finding (crash, hang, leak,
-# undefined behaviour) stops that program's run, leaves the input that found
-# it in build/fuzz/findings/PROGRAM/ and makes the script fail.
+# Seeds come from the transcript tests; the corpus each run grows is kept in
+# build/fuzz/corpus/PROGRAM/ for the next run, and fuzz/dict/PROGRAM.dict
+# gives the fuzzer the answers each dialogue waits for. A finding (crash,
+# hang, leak, undefined behaviour, running out of memory) stops that
+# program's run, leaves the input that found it in build/fuzz/findings/PROGRAM/
+# and makes the script fail.
+#   FUZZ_JOBS=N   fuzz each program with N processes at once (default 1)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
@@ -55,17 +59,32 @@ for p in "${programs[@]}"; do
     done
     echo "== $p: ${seconds} s"
     log=build/fuzz/$p.log
+    extra=()
+    [ -f "fuzz/dict/$p.dict" ] && extra+=(-dict="$top/fuzz/dict/$p.dict")
+    [ "${FUZZ_JOBS:-1}" -gt 1 ] && extra+=(-fork="$FUZZ_JOBS")
     # A size typed by the fuzzer may ask for any amount of memory: above 1 GiB
     # the allocation fails as it would on a smaller machine, and the program
     # must cope with that.
     ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1:max_allocation_size_mb=1024 \
         build/fuzz/bin/${p}_fuzz -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -malloc_limit_mb=2048 \
-        -max_len=4096 -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" >"$log" 2>&1
+        -max_len=4096 -print_final_stats=1 -artifact_prefix="$findings/" "${extra[@]}" "$corpus" >"$log" 2>&1
     rc=$?
-    grep -E '^stat::number_of_executed_units|^stat::average_exec_per_sec|^stat::peak_rss_mb|^#[0-9]+.*DONE' "$log" | sed 's/^/   /'
+    # The last status line holds the executions so far and their rate.
+    last=$(grep -E '^#[0-9]+' "$log" | tail -n 1)
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+    rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
+    rss=$(sed -n 's/^stat::peak_rss_mb: *//p' "$log")
+    [ -n "$runs" ] || runs=$(sed -E 's/^#([0-9]+).*/\1/' <<<"$last")
+    [ -n "$rate" ] || rate=$(sed -nE 's/.*exec\/s: ([0-9]+).*/\1/p' <<<"$last")
+    time=$(sed -nE 's/^Done [0-9]+ runs in ([0-9]+) second.*/\1/p' "$log")
+    printf '   %s executions, %s exec/s, %s s, peak RSS %s MB, corpus %s inputs\n' \
+        "${runs:-?}" "${rate:-?}" "${time:-$seconds}" "${rss:-?}" "$(ls "$corpus" | wc -l)"
     if [ $rc -ne 0 ]; then
-        echo "   FINDING (exit $rc), see $log and $findings/"
-        grep -m 5 -E 'ERROR|SUMMARY|runtime error' "$log" | sed 's/^/   /'
+        echo "   FINDING (exit $rc), see $log; the input is in $findings/:"
+        grep -m 3 -E 'ERROR|SUMMARY|runtime error' "$log" | sed 's/^/     /'
+        for f in $(grep -oE "Test unit written to [^ ]+" "$log" | sed 's/.* //'); do
+            echo "     replay: build/fuzz/bin/${p}_fuzz $f"
+        done
         status=1
     fi
 done
