@@ -1,0 +1,55 @@
+# Shared helpers of the fault tests: the program runs as a process in a
+# fresh directory with the fault library preloaded and FAULT naming the fault.
+#
+#   source lib.sh PROGRAM SHIM
+#   fault_run SPEC INPUT_FILE   runs PROGRAM in $WORK; sets $OUT and $STATUS
+#   fail MESSAGE                records a failure (the script ends with 1)
+#
+# A sanitizer runtime must come first among the preloaded libraries, so a
+# program built with one gets it preloaded ahead of the shim.
+set -u
+PROGRAM=$(realpath "$1")
+SHIM=$(realpath "$2")
+ROOT=$(mktemp -d "${TMPDIR:-/tmp}/faulttest.XXXXXX")
+trap 'rm -rf "$ROOT"' EXIT
+WORK=$ROOT/work
+OUT=$ROOT/stdout
+STATUS=0
+FAILURES=0
+export LC_ALL=C
+PRELOAD=$SHIM
+for runtime in $(ldd "$PROGRAM" | awk '/lib(asan|ubsan)\.so/ {print $3}'); do
+    PRELOAD=$runtime:$PRELOAD
+done
+# Sanitizer reports go to the test log; a report fails the run with status 86.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}:exitcode=86
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}:halt_on_error=1:exitcode=86
+
+fresh_work() {
+    rm -rf "$WORK"
+    mkdir -p "$WORK"
+}
+
+fault_run() {
+    local spec=$1 input=$2
+    set +e
+    (cd "$WORK" && FAULT=$spec LD_PRELOAD=$PRELOAD exec "$PROGRAM" <"$input" >"$OUT")
+    STATUS=$?
+    set -e
+}
+
+fail() {
+    echo "FAIL: $*" >&2
+    FAILURES=$((FAILURES + 1))
+}
+
+# The names of the files in $WORK, one per line, sorted.
+work_files() { (cd "$WORK" && ls -A | LC_ALL=C sort); }
+
+finish() {
+    if [ "$FAILURES" -ne 0 ]; then
+        echo "$FAILURES check(s) failed" >&2
+        exit 1
+    fi
+    echo "all checks passed"
+}

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# A save that fails at any step, or a process killed in the middle of one,
+# leaves students.dat as it was before the save, byte for byte; a save that
+# completes leaves exactly the new records. Each step of the save is made to
+# fail in turn by the preloaded fault library.
+#
+#   save-faults.sh STUDENTDB FAULT_SHIM
+set -eu
+source "$(dirname "$0")/../faults/lib.sh" "$1" "$2"
+
+# 3000 records make the save several writes; the dialogue adds one record
+# and saves.
+python3 - "$ROOT" <<'PY'
+import struct, sys
+root = sys.argv[1]
+def rec(name, street, house, flat):
+    return name.ljust(20, b"\0") + street.ljust(20, b"\0") + struct.pack("<ii", house, flat)
+old = b"".join(rec(b"Name%d" % i, b"Street%d" % (i % 97), i, -i) for i in range(3000))
+open(root + "/old.dat", "wb").write(old)
+open(root + "/new.dat", "wb").write(old + rec(b"Added", b"Road", 7, 8))
+open(root + "/save", "wb").write(b"4\nAdded\nRoad\n7\n8\nn\n5\n0\n")
+open(root + "/save-twice", "wb").write(b"4\nAdded\nRoad\n7\n8\nn\n5\n5\n0\n")
+PY
+
+# Runs the add-and-save dialogue with a fault; $1 the fault, $2 the input.
+run_save() {
+    fresh_work
+    cp "$ROOT/old.dat" "$WORK/students.dat"
+    fault_run "$1" "$ROOT/${2:-save}"
+}
+
+errors_shown() { grep -c 'Eror!' "$OUT" || true; }
+
+# The save failed: message shown, old file intact, nothing else left behind.
+expect_refused() {
+    local spec=$1
+    run_save "$spec"
+    [ "$STATUS" -eq 0 ] || fail "$spec: exit status $STATUS"
+    [ "$(errors_shown)" -eq 1 ] || fail "$spec: the failure was not reported"
+    cmp -s "$ROOT/old.dat" "$WORK/students.dat" || fail "$spec: students.dat changed"
+    [ "$(work_files)" = students.dat ] || fail "$spec: left files behind: $(work_files | tr '\n' ' ')"
+}
+
+# The process died during the save: students.dat is the old or the new file.
+expect_killed() {
+    local spec=$1 signal=$2 which=$3
+    run_save "$spec"
+    [ "$STATUS" -eq $((128 + signal)) ] || fail "$spec: exit status $STATUS, expected death by signal $signal"
+    cmp -s "$ROOT/$which.dat" "$WORK/students.dat" || fail "$spec: students.dat is not the $which file"
+}
+
+# No fault: the control run that shows the dialogue really saves.
+run_save none
+[ "$STATUS" -eq 0 ] && [ "$(errors_shown)" -eq 0 ] || fail "no fault: status $STATUS or an error shown"
+cmp -s "$ROOT/new.dat" "$WORK/students.dat" || fail "no fault: students.dat is not the new file"
+[ "$(work_files)" = students.dat ] || fail "no fault: left files behind"
+
+# Every step of the save refused.
+expect_refused create:1            # the temporary file cannot be made (disk full)
+expect_refused create:1:13         # ... or the directory forbids it
+expect_refused write:1             # disk full at the first write
+expect_refused write:3             # ... or at the last one
+expect_refused write:2:5           # an I/O error
+expect_refused short:1             # a short write, then no more room
+expect_refused short:3
+expect_refused fsync:1             # the data never reached the disk
+expect_refused close:1             # an error the file system deferred to close
+expect_refused rename:1            # the rename refused
+expect_refused rename:1:13
+
+# A failed save can be retried in the same run: the second one succeeds.
+run_save write:2 save-twice
+[ "$(errors_shown)" -eq 1 ] || fail "retry: expected one failure report"
+cmp -s "$ROOT/new.dat" "$WORK/students.dat" || fail "retry: the second save did not write the new file"
+[ "$(work_files)" = students.dat ] || fail "retry: left files behind"
+
+# Killed in the middle of the writes, or around the rename.
+expect_killed kill:1 9 old
+expect_killed kill:2 9 old
+expect_killed kill:3 9 old
+expect_killed killrename:1:0 9 old
+expect_killed killrename:1:1 9 new
+
+# A file size limit below the new file's size: the kernel stops the process
+# with SIGXFSZ in the middle of the writes.
+fresh_work
+cp "$ROOT/old.dat" "$WORK/students.dat"
+set +e
+(cd "$WORK" && ulimit -f 100 && exec "$PROGRAM" <"$ROOT/save" >"$OUT")
+STATUS=$?
+set -e
+[ "$STATUS" -eq $((128 + 25)) ] || fail "ulimit -f: exit status $STATUS, expected death by SIGXFSZ"
+cmp -s "$ROOT/old.dat" "$WORK/students.dat" || fail "ulimit -f: students.dat changed"
+
+finish
