@@ -22,12 +22,16 @@ bool read_size(con::console& c, const char* prompt, int& value) {
     }
 }
 
-// Everything after the sizes: the lines, the sort and the two listings.
-// Returns when done or when input ends.
-void sort_dialogue(con::console& c, char** lines, std::int32_t** sums, int n, int m) {
+// Everything after the sizes: the lines, the sort and the two listings. The
+// tables grow as the lines are typed; count says how many entries they hold.
+// Returns when done, when input ends or when memory runs out.
+void sort_dialogue(con::console& c, char**& lines, std::int32_t**& sums, int& count, int n, int m) {
     con::discard(c); // the rest of the line on which m was typed
-    for (int i = 0; i < n; ++i)
+    int capacity = 0;
+    for (int i = 0; i < n; ++i) {
+        if (!add_entry(lines, sums, count, capacity, n)) return;
         if (!read_line(c, lines, i, m)) return;
+    }
     print_lines(c, lines, n);
     // No discard here: what is left of a cut last line answers the question.
     con::write(c, "\nVvedite algoritm sortirovki. a - v alfavitnom porjadke, b - po vozrastaniju sum.\n");
@@ -49,11 +53,12 @@ int run(con::console& c) {
     int m = 0;
     if (!read_size(c, "Vvedite kolovo strok n = ", n)) return 0;
     if (!read_size(c, "Vvedite razmer strok m = ", m)) return 0;
+    if (!sizes_allowed(n, m)) return 0;
     char** lines = nullptr;
     std::int32_t** sums = nullptr;
-    if (!allocate_tables(lines, sums, n, m)) return 0;
-    sort_dialogue(c, lines, sums, n, m);
-    release_tables(lines, sums, n);
+    int count = 0;
+    sort_dialogue(c, lines, sums, count, n, m);
+    release_tables(lines, sums, count);
     return 0;
 }
 

@@ -6,57 +6,58 @@
 
 namespace stringsort {
 
-namespace {
+bool sizes_allowed(int n, int m) { return n == 0 || (n > 0 && m > 0); }
 
-// Frees the first `buffers` line buffers and the first `cells` sum cells.
-void release_partial(char** lines, int buffers, std::int32_t** sums, int cells) {
-    for (int i = 0; i < cells; ++i) std::free(sums[i]);
-    std::free(sums);
-    for (int i = 0; i < buffers; ++i) std::free(lines[i]);
-    std::free(lines);
+bool add_entry(char**& lines, std::int32_t**& sums, int& count, int& capacity, int n) {
+    if (count >= n) return false;
+    if (count == capacity) {
+        // Doubling keeps the copying linear in the lines typed, and the
+        // tables never take more entries than the n lines asked for: a large
+        // n costs nothing until its lines are typed.
+        std::size_t wanted = capacity < 16 ? 16 : 2 * static_cast<std::size_t>(capacity);
+        if (wanted > static_cast<std::size_t>(n)) wanted = static_cast<std::size_t>(n);
+        auto* grown_lines = static_cast<char**>(std::realloc(lines, wanted * sizeof(char*)));
+        if (grown_lines == nullptr) return false;
+        lines = grown_lines;
+        auto* grown_sums = static_cast<std::int32_t**>(std::realloc(sums, wanted * sizeof(std::int32_t*)));
+        if (grown_sums == nullptr) return false; // the larger lines table is harmless
+        sums = grown_sums;
+        capacity = static_cast<int>(wanted);
+    }
+    auto* cell = static_cast<std::int32_t*>(std::malloc(sizeof(std::int32_t)));
+    if (cell == nullptr) return false;
+    *cell = 0;
+    lines[count] = nullptr;
+    sums[count] = cell;
+    ++count;
+    return true;
 }
-
-} // namespace
 
 bool allocate_tables(char**& lines, std::int32_t**& sums, int n, int m) {
     lines = nullptr;
     sums = nullptr;
-    if (n < 0) return false;
-    if (n == 0) return true; // malloc(0) may give null, which is no failure here
-    if (m <= 0) return false;
-    const auto count = static_cast<std::size_t>(n);
-    lines = static_cast<char**>(std::malloc(count * sizeof(char*)));
-    if (lines == nullptr) return false;
-    for (int i = 0; i < n; ++i) {
-        lines[i] = static_cast<char*>(std::malloc(static_cast<std::size_t>(m)));
-        if (lines[i] == nullptr) {
-            release_partial(lines, i, nullptr, 0);
-            lines = nullptr;
-            return false;
-        }
+    if (!sizes_allowed(n, m)) return false;
+    int count = 0;
+    int capacity = 0;
+    while (count < n) {
+        if (!add_entry(lines, sums, count, capacity, n)) break;
+        lines[count - 1] = static_cast<char*>(std::malloc(static_cast<std::size_t>(m)));
+        if (lines[count - 1] == nullptr) break;
     }
-    sums = static_cast<std::int32_t**>(std::malloc(count * sizeof(std::int32_t*)));
-    if (sums == nullptr) {
-        release_partial(lines, n, nullptr, 0);
-        lines = nullptr;
-        return false;
-    }
-    for (int i = 0; i < n; ++i) {
-        sums[i] = static_cast<std::int32_t*>(std::malloc(sizeof(std::int32_t)));
-        if (sums[i] == nullptr) {
-            release_partial(lines, n, sums, i);
-            lines = nullptr;
-            sums = nullptr;
-            return false;
-        }
-        *sums[i] = 0;
-    }
-    return true;
+    if (count == n && (n == 0 || lines[n - 1] != nullptr)) return true;
+    release_tables(lines, sums, count);
+    lines = nullptr;
+    sums = nullptr;
+    return false;
 }
 
 void release_tables(char** lines, std::int32_t** sums, int n) {
-    if (lines == nullptr) return;
-    release_partial(lines, n, sums, n);
+    for (int i = 0; i < n; ++i) {
+        std::free(lines[i]);
+        std::free(sums[i]);
+    }
+    std::free(lines);
+    std::free(sums);
 }
 
 bool read_line(con::console& c, char** lines, int i, int m) {
@@ -64,20 +65,47 @@ bool read_line(con::console& c, char** lines, int i, int m) {
     con::put_int(c, i + 1);
     con::write(c, " stroky:\n");
     con::discard(c);
-    char* line = lines[i];
-    int pos = 0;
+    // The buffer grows with the characters taken, never past the m a line may
+    // take, so a large m costs only what is typed.
+    char* line = nullptr;
+    std::size_t room = 0;
+    std::size_t pos = 0;
     int budget = m;
     for (;;) {
         --budget;
         if (budget < 0) break;
         int ch = con::read_char(c);
-        if (ch == con::end_of_input) return false;
+        if (ch == con::end_of_input) {
+            std::free(line);
+            return false;
+        }
+        if (pos == room) {
+            room = room == 0 ? 32 : 2 * room;
+            if (room > static_cast<std::size_t>(m)) room = static_cast<std::size_t>(m);
+            auto* grown = static_cast<char*>(std::realloc(line, room));
+            if (grown == nullptr) {
+                std::free(line);
+                return false;
+            }
+            line = grown;
+        }
         line[pos++] = static_cast<char>(ch);
         if (ch == '\n') break;
+    }
+    if (pos == 0) { // no room at all (m below 1): the line stays empty
+        line = static_cast<char*>(std::malloc(1));
+        if (line == nullptr) return false;
+        pos = 1;
     }
     // The zero replaces the last character taken: the line break of a short
     // line, or the m-th character of a long one.
     line[pos - 1] = '\0';
+    if (pos < room) {
+        auto* fitted = static_cast<char*>(std::realloc(line, pos));
+        if (fitted != nullptr) line = fitted;
+    }
+    std::free(lines[i]);
+    lines[i] = line;
     return true;
 }
 

@@ -1,0 +1,87 @@
+// Memory follows the lines typed, not the sizes typed: a count and a size
+// near the largest int must cost nothing until lines arrive.
+#include "lines.h"
+#include "stringsort.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <malloc.h>
+#include <string>
+
+namespace {
+
+using namespace stringsort;
+
+TEST(Entries, TablesGrowWithTheLinesNotWithTheCount) {
+    char** lines = nullptr;
+    std::int32_t** sums = nullptr;
+    int count = 0;
+    int capacity = 0;
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(add_entry(lines, sums, count, capacity, INT_MAX));
+    EXPECT_EQ(count, 3);
+    EXPECT_LE(capacity, 16);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(lines[i], nullptr); // no buffer until the line is read
+        EXPECT_EQ(*sums[i], 0);
+    }
+    release_tables(lines, sums, count);
+}
+
+TEST(Entries, NeverMoreThanTheCountAndEveryCellZero) {
+    char** lines = nullptr;
+    std::int32_t** sums = nullptr;
+    int count = 0;
+    int capacity = 0;
+    for (int i = 0; i < 1000; ++i) ASSERT_TRUE(add_entry(lines, sums, count, capacity, 1000));
+    EXPECT_EQ(capacity, 1000);
+    EXPECT_FALSE(add_entry(lines, sums, count, capacity, 1000));
+    EXPECT_EQ(count, 1000);
+    for (int i = 0; i < 1000; ++i) EXPECT_EQ(*sums[i], 0);
+    release_tables(lines, sums, count);
+}
+
+TEST(Entries, SizesAllowed) {
+    EXPECT_TRUE(sizes_allowed(0, -5));
+    EXPECT_TRUE(sizes_allowed(INT_MAX, 1));
+    EXPECT_FALSE(sizes_allowed(-1, 10));
+    EXPECT_FALSE(sizes_allowed(1, 0));
+    EXPECT_FALSE(sizes_allowed(INT_MAX, INT_MIN));
+}
+
+TEST(LineBuffer, HoldsWhatWasKeptWhateverTheSize) {
+    std::string out;
+    con::console c;
+    con::open_memory(c, "Abc 5\n" + std::string(100000, 'x') + "\n", out);
+    char* lines[2] = {nullptr, nullptr};
+    ASSERT_TRUE(read_line(c, lines, 0, INT_MAX));
+    ASSERT_TRUE(read_line(c, lines, 1, INT_MAX));
+    EXPECT_STREQ(lines[0], "Abc 5");
+    EXPECT_LT(malloc_usable_size(lines[0]), 64u);
+    EXPECT_EQ(std::string(lines[1]), std::string(100000, 'x'));
+    EXPECT_LT(malloc_usable_size(lines[1]), 100000u + 64u);
+    std::free(lines[0]);
+    std::free(lines[1]);
+}
+
+TEST(LineBuffer, EndOfInputLeavesTheLineAsItWas) {
+    std::string out;
+    con::console c;
+    con::open_memory(c, "partial", out);
+    char* lines[1] = {nullptr};
+    EXPECT_FALSE(read_line(c, lines, 0, 100));
+    EXPECT_EQ(lines[0], nullptr);
+}
+
+TEST(Dialogue, LargestCountAndSizeAskForLinesAtOnce) {
+    std::string out;
+    con::console c;
+    con::open_memory(c, "2147483647\n2147483647\nfirst\nsecond\n", out);
+    EXPECT_EQ(run(c), 0);
+    con::flush(c);
+    EXPECT_EQ(out, "Vvedite kolovo strok n = Vvedite razmer strok m = Vvedite 1 stroky:\n"
+                   "Vvedite 2 stroky:\nVvedite 3 stroky:\n");
+}
+
+} // namespace
