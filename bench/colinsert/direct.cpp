@@ -9,7 +9,8 @@ int main() {
     int n = 0;
     if (std::scanf("%d", &n) != 1 || n < 1) return 1;
     auto** mas = static_cast<int**>(std::calloc(static_cast<std::size_t>(n), sizeof(int*)));
-    for (int i = 0; i < n; ++i) mas[i] = static_cast<int*>(std::calloc(static_cast<std::size_t>(n), sizeof(int)));
+    for (int i = 0; i < n; ++i)
+        mas[i] = static_cast<int*>(std::calloc(static_cast<std::size_t>(n), sizeof(int)));
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j)
             if (std::scanf("%d", &mas[i][j]) != 1) return 1;

@@ -8,7 +8,8 @@
 int main() {
     int n = 0;
     if (std::scanf("%d", &n) != 1 || n < 1) return 1;
-    auto* mas = static_cast<int*>(std::malloc(sizeof(int) * static_cast<std::size_t>(n) * static_cast<std::size_t>(n)));
+    auto* mas = static_cast<int*>(
+        std::malloc(sizeof(int) * static_cast<std::size_t>(n) * static_cast<std::size_t>(n)));
     if (mas == nullptr) return 1;
     for (long e = 0; e < static_cast<long>(n) * n; ++e)
         if (std::scanf("%d", &mas[e]) != 1) return 1;
