@@ -16,10 +16,14 @@ shift || true
 programs=("$@")
 [ ${#programs[@]} -gt 0 ] || programs=(inttree countout studentdb linefind stringsort colinsert maxcut)
 
-cmake --preset fuzz >/dev/null || exit 1
+mkdir -p build/fuzz
 targets=()
 for p in "${programs[@]}"; do targets+=("${p}_fuzz"); done
-cmake --build --preset fuzz --target "${targets[@]}" >/dev/null || exit 1
+if ! { cmake --preset fuzz && cmake --build --preset fuzz --target "${targets[@]}"; } >build/fuzz/build.log 2>&1; then
+    cat build/fuzz/build.log
+    echo "fuzz harnesses failed to build" >&2
+    exit 1
+fi
 
 # Two little-endian bytes of length, the file, then what is typed.
 with_file() {
@@ -65,8 +69,8 @@ for p in "${programs[@]}"; do
     # A size typed by the fuzzer may ask for any amount of memory: above 1 GiB
     # the allocation fails as it would on a smaller machine, and the program
     # must cope with that.
-    ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1:max_allocation_size_mb=1024 \
-        build/fuzz/bin/${p}_fuzz -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -malloc_limit_mb=2048 \
+    asan=detect_leaks=1:allocator_may_return_null=1:max_allocation_size_mb=1024
+    ASAN_OPTIONS=$asan build/fuzz/bin/${p}_fuzz -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -malloc_limit_mb=2048 \
         -max_len=4096 -print_final_stats=1 -artifact_prefix="$findings/" "${extra[@]}" "$corpus" >"$log" 2>&1
     rc=$?
     # The last status line holds the executions so far and their rate.
@@ -83,7 +87,7 @@ for p in "${programs[@]}"; do
         echo "   FINDING (exit $rc), see $log; the input is in $findings/:"
         grep -m 3 -E 'ERROR|SUMMARY|runtime error' "$log" | sed 's/^/     /'
         for f in $(grep -oE "Test unit written to [^ ]+" "$log" | sed 's/.* //'); do
-            echo "     replay: build/fuzz/bin/${p}_fuzz $f"
+            echo "     replay: ASAN_OPTIONS=$asan build/fuzz/bin/${p}_fuzz $f"
         done
         status=1
     fi
