@@ -17,10 +17,11 @@ OUT=$ROOT/stdout
 STATUS=0
 FAILURES=0
 export LC_ALL=C
-PRELOAD=$SHIM
-for runtime in $(ldd "$PROGRAM" | awk '/lib(asan|ubsan)\.so/ {print $3}'); do
-    PRELOAD=$runtime:$PRELOAD
+PRELOAD=
+for runtime in $(ldd "$PROGRAM" | awk '/libasan\.so/ {print $3}') $(ldd "$PROGRAM" | awk '/libubsan\.so/ {print $3}'); do
+    PRELOAD=$PRELOAD$runtime:
 done
+PRELOAD=$PRELOAD$SHIM
 # Sanitizer reports go to the test log; a report fails the run with status 86.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}:exitcode=86
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}:halt_on_error=1:exitcode=86
