@@ -8,14 +8,26 @@
 
 namespace fuzz {
 
+namespace {
+
+std::string scratch;
+
+void remove_scratch_directory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(scratch, ignored);
+}
+
+} // namespace
+
 void enter_scratch_directory() {
     static bool done = false;
     if (done) return;
-    std::string name = (std::filesystem::temp_directory_path() / "fuzz.XXXXXX").string();
-    if (mkdtemp(name.data()) == nullptr || chdir(name.c_str()) != 0) {
+    scratch = (std::filesystem::temp_directory_path() / "fuzz.XXXXXX").string();
+    if (mkdtemp(scratch.data()) == nullptr || chdir(scratch.c_str()) != 0) {
         std::perror("scratch directory");
         std::abort();
     }
+    std::atexit(remove_scratch_directory);
     done = true;
 }
 
