@@ -1,0 +1,41 @@
+#!/usr/bin/env python3
+"""studentdb at the limits of its numbers: menu choices, house and flat
+numbers of the largest and smallest int and numbers that wrap; texts of a
+megabyte; a file of a million records sorted and saved."""
+import os
+import struct
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "faults"))
+from bigrun import check, check_run, finish, run  # noqa: E402
+
+program = sys.argv[1]
+
+
+def record(name, street, house, flat):
+    return struct.pack("<20s20sii", name, street, house, flat)
+
+
+# Menu choices 7, -1 and INT_MAX refused; numbers kept as an int keeps them,
+# 4294967297 read as 1 and -4294967297 as -1; texts of a megabyte cut to 19.
+big = b"N" * (1 << 20)
+r = run(program, b"7\n-1\n2147483647\n4\n" + big + b"\n" + b"S" * (1 << 20)
+        + b"\n2147483647\n-2147483648\n\xe4\nB\nC\n4294967297\n-4294967297\nn\n5\n3\n" + big + b"\n0\n",
+        memory_mb=64)
+check_run(r, "numbers at the limits")
+check(r.out.count("Повторите ввод!\n".encode("cp1251")) == 3, "three menu choices refused")
+saved = record(b"N" * 19, b"S" * 19, 2147483647, -2147483648) + record(b"B", b"C", 1, -1)
+check(r.files.get("students.dat") == saved, "the records saved")
+check(b" " + b"N" * 19 + b" " + b"S" * 19 + b"2147483647-2147483648" in r.out, "search by a name of a megabyte")
+
+# 300,000 records: sorted by the first letter of the name (a stable sort,
+# the letter a signed byte) and saved.
+n = 300000
+names = [b"%c%d" % (0x41 + i * 7919 % 26 + (0x9F if i % 3 == 0 else 0), i) for i in range(n)]
+records = [record(names[i], b"s%d" % (i % 1000), i, -i) for i in range(n)]
+data = b"".join(records)
+r = run(program, b"1\n5\n0\n", files={"students.dat": data}, memory_mb=256)
+check_run(r, "300,000 records")
+order = sorted(range(n), key=lambda i: struct.unpack("b", names[i][:1])[0])
+check(r.files.get("students.dat") == b"".join(records[i] for i in order), "300,000 records sorted and saved")
+finish()
