@@ -26,6 +26,13 @@ def sanitized(program):
     return "libasan" in libs or "libubsan" in libs
 
 
+def scaled(program, n):
+    """n, or a quarter of it for a program under the sanitizers, which run
+    several times slower: the sizes stay far beyond any fixed limit while
+    the suite stays fast."""
+    return n // 4 if sanitized(program) else n
+
+
 class Result:
     def __init__(self, status, out, files):
         self.status = status  # negative: killed by that signal

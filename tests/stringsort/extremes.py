@@ -7,7 +7,7 @@ import random
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "faults"))
-from bigrun import check, check_run, finish, run  # noqa: E402
+from bigrun import check, check_run, finish, run, scaled  # noqa: E402
 
 program = sys.argv[1]
 question = b"\nVvedite algoritm sortirovki. a - v alfavitnom porjadke, b - po vozrastaniju sum.\n"
@@ -30,23 +30,23 @@ for count in (b"0", b"-1", b"-2147483648"):
     r = run(program, count + b"\n20\n")
     check_run(r, f"count {count.decode()}")
 
-# 200,000 lines in alphabetical order, each key distinct.
-n = 200000
+# 200,000 lines (a quarter under the sanitizers) in alphabetical order, each key distinct.
+n = scaled(program, 200000)
 random.seed(8)
 keys = random.sample(range(10**9), n)
 lines = [b"x%dQ%09d" % (i % 10, k) for i, k in enumerate(keys)]
 r = run(program, b"%d\n20\n" % n + b"".join(line + b"\n" for line in lines) + b"a\n", memory_mb=128)
-check_run(r, "200,000 lines alphabetical")
+check_run(r, f"{n} lines alphabetical")
 check(sorted_part(r.out) == sorted(lines, key=lambda line: line[line.index(b"Q"):]),
-      "200,000 lines alphabetical: the order")
+      f"{n} lines alphabetical: the order")
 
 # The order by sums, whose exchange sort takes time as the square of the
-# count: 5,000 lines whose sums wrap around, each sum distinct.
-n = 5000
+# count: 4,000 lines whose sums wrap around, each sum distinct.
+n = scaled(program, 4000)
 sums = random.sample(range(-2**31, 2**31), n)
 lines = [b"%d %d" % (s - 2**31 if s >= 0 else s + 2**31, 2**31) for s in sums]
 r = run(program, b"%d\n30\n" % n + b"".join(line + b"\n" for line in lines) + b"b\n", memory_mb=64)
-check_run(r, "5,000 lines by sums")
+check_run(r, f"{n} lines by sums")
 check(sorted_part(r.out) == [lines[i] for i in sorted(range(n), key=lambda i: sums[i])],
-      "5,000 lines by sums: the order")
+      f"{n} lines by sums: the order")
 finish()
