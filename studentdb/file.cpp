@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace studentdb {
@@ -138,6 +139,11 @@ bool write_students_file(const student* a, std::int32_t num_d) {
     std::string temporary;
     int fd = create_temporary(temporary);
     if (fd < 0) return false;
+    // The new file takes the old one's permissions, so that a save never
+    // opens a private file to others. Where modes cannot be set the umask's
+    // choice stands.
+    struct stat old {};
+    if (::stat(file_name, &old) == 0 && S_ISREG(old.st_mode)) (void)::fchmod(fd, old.st_mode & 07777);
     bool ok = write_records(fd, a, num_d);
     if (ok && (fault(fault_point::sync) || ::fsync(fd) != 0)) ok = false;
     // close may report a write error that the file system deferred.

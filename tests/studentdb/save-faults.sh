@@ -55,6 +55,15 @@ run_save none
 cmp -s "$ROOT/new.dat" "$WORK/students.dat" || fail "no fault: students.dat is not the new file"
 [ "$(work_files)" = students.dat ] || fail "no fault: left files behind"
 
+# A private file stays private: the new file takes the old one's mode, not
+# the umask's.
+fresh_work
+cp "$ROOT/old.dat" "$WORK/students.dat"
+chmod 600 "$WORK/students.dat"
+(umask 022 && cd "$WORK" && exec "$PROGRAM" <"$ROOT/save" >"$OUT")
+cmp -s "$ROOT/new.dat" "$WORK/students.dat" || fail "private file: not saved"
+[ "$(stat -c %a "$WORK/students.dat")" = 600 ] || fail "private file: mode $(stat -c %a "$WORK/students.dat") after the save"
+
 # Every step of the save refused.
 expect_refused create:1            # the temporary file cannot be made (disk full)
 expect_refused create:1:13         # ... or the directory forbids it
