@@ -2,6 +2,7 @@
 """linefind at the limits of its sizes: a file of a million sentences, a
 typed string and a file name of a megabyte each."""
 import os
+import random
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "faults"))
@@ -42,4 +43,13 @@ r = run(program, b"x" * (1 << 20) + b"\n\xe4\ntext.txt\nabc\nn\n", files={"text.
 check_run(r, "a file name of a megabyte")
 check(r.out == ask_name + no_file + ask_name + ask_string + header + row(b"One abc.", 1) + again,
       "a file name of a megabyte: refused, then the next name")
+# On a UTF-8 console: a megabyte of bytes that are mostly no UTF-8 as the
+# file name and as the string.
+random.seed(8)
+junk = bytes(random.randrange(256) for _ in range(1 << 20)).replace(b"\n", b"x").replace(b"\0", b"x")
+r = run(program, junk + b"\n\xd0\xb4\ntext.txt\n" + junk + b"\nn\n", files={"text.txt": b"One abc."},
+        env={"LC_ALL": "C.UTF-8"}, memory_mb=64)
+check_run(r, "a megabyte of odd bytes on a UTF-8 console")
+check(r.out.endswith("Строк с таким элементом не найдено!\nПродолжить поиск? y/n\n".encode()),
+      "UTF-8 console: the search ran and found nothing")
 finish()

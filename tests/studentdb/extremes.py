@@ -4,6 +4,7 @@ numbers of the largest and smallest int and numbers that wrap; texts of a
 megabyte; a file of 300,000 records (a quarter under the sanitizers) sorted and
 saved."""
 import os
+import random
 import struct
 import sys
 
@@ -28,6 +29,16 @@ check(r.out.count("Повторите ввод!\n".encode("cp1251")) == 3, "thre
 saved = record(b"N" * 19, b"S" * 19, 2147483647, -2147483648) + record(b"B", b"C", 1, -1)
 check(r.files.get("students.dat") == saved, "the records saved")
 check(b" " + b"N" * 19 + b" " + b"S" * 19 + b"2147483647-2147483648" in r.out, "search by a name of a megabyte")
+
+# On a UTF-8 console: a megabyte of bytes that are mostly no UTF-8 as a
+# name, a megabyte of Cyrillic as a street; both are cut to 19 bytes.
+random.seed(8)
+junk = bytes(random.randrange(256) for _ in range(1 << 20)).replace(b"\n", b"x")
+r = run(program, b"4\n" + junk + b"\n" + "Ж".encode() * (1 << 19) + b"\n1\n2\nn\n5\n3\n" + junk + b"\n0\n",
+        env={"LC_ALL": "C.UTF-8"}, memory_mb=64)
+check_run(r, "a megabyte typed on a UTF-8 console")
+saved = r.files.get("students.dat", b"")
+check(len(saved) == 48 and saved[20:40] == "Ж".encode("cp1251") * 19 + b"\0", "UTF-8 console: the record saved")
 
 # Many records: sorted by the first letter of the name (a stable sort,
 # the letter a signed byte) and saved.
