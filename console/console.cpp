@@ -14,8 +14,8 @@ namespace con {
 
 namespace {
 
-constexpr std::size_t block_size = 64 * 1024;
-constexpr std::size_t output_limit = 64 * 1024;
+constexpr std::size_t block_size = std::size_t{64} * 1024;
+constexpr std::size_t output_limit = std::size_t{64} * 1024;
 
 bool is_space(int ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';

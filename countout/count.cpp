@@ -66,6 +66,8 @@ bool index_count(count_state& s) {
     end_count(s);
     std::size_t n = s.left;
     std::size_t words = (n + word_bits - 1) / word_bits;
+    // A table of pointers to soldiers, not of soldiers.
+    // NOLINTNEXTLINE(bugprone-sizeof-expression)
     s.at = static_cast<soldier**>(std::malloc(n * sizeof(soldier*)));
     s.alive = static_cast<std::uint64_t*>(std::malloc(words * sizeof(std::uint64_t)));
     s.tree = static_cast<std::uint32_t*>(std::malloc((words + 1) * sizeof(std::uint32_t)));

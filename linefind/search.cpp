@@ -94,7 +94,7 @@ const char* find_next(string_finder& finder, const char* from, const char* end) 
     const char* p = from;
     while (!finder.use_memmem) {
         if (static_cast<std::size_t>(end - p) < str.size()) return nullptr;
-        auto* hit = static_cast<const char*>(
+        const auto* hit = static_cast<const char*>(
             std::memchr(p, str[0], static_cast<std::size_t>(end - p) - (str.size() - 1)));
         const char* passed = hit == nullptr ? end : hit;
         finder.credit = std::min(finder.credit + (passed - p), most_credit);
@@ -122,9 +122,10 @@ sentence_node* collect_sentences(const char* data, std::size_t n, string_finder&
     while (from < end) {
         const char* hit = find_next(finder, from, end);
         if (hit == nullptr) break;
-        auto* dot = static_cast<const char*>(
+        const auto* dot = static_cast<const char*>(
             std::memchr(hit + str.size() - 1, '.', static_cast<std::size_t>(end - hit) - (str.size() - 1)));
-        auto* before = static_cast<const char*>(memrchr(from, '.', static_cast<std::size_t>(hit - from)));
+        const auto* before =
+            static_cast<const char*>(memrchr(from, '.', static_cast<std::size_t>(hit - from)));
         const char* start = skip_spaces(before == nullptr ? from : before + 1, dot);
         std::string_view sentence(start, static_cast<std::size_t>(dot + 1 - start));
         // The hit may begin in the spaces that are not part of the sentence.
@@ -139,7 +140,7 @@ sentence_node* search_file(text_file& file, std::string_view str, sentence_index
     string_finder finder{str};
     std::size_t searched = 0; // bytes of data known to hold no full stop
     for (;;) {
-        auto* last = static_cast<const char*>(memrchr(file.data + searched, '.', file.size - searched));
+        const auto* last = static_cast<const char*>(memrchr(file.data + searched, '.', file.size - searched));
         if (last != nullptr) {
             auto taken = static_cast<std::size_t>(last + 1 - file.data);
             head = collect_sentences(file.data, taken, finder, index, head);

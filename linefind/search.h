@@ -23,7 +23,7 @@ struct text_file {
     bool at_end = false; // end of file, or a read error, was met
 };
 
-inline constexpr std::size_t block_size = 1024 * 1024;
+inline constexpr std::size_t block_size = std::size_t{1024} * 1024;
 
 // Opens name for reading and reads its first block. False, with nothing left
 // open, when it cannot be opened or cannot be read (a directory, say).

@@ -43,7 +43,7 @@ std::size_t find_slot(const sentence_index& index, std::size_t hash, std::string
 // A large table is probed at random places; on huge pages those probes
 // do not also miss the address translation cache.
 sentence_slot* new_table(std::size_t n) {
-    constexpr std::size_t huge_page = 2 * 1024 * 1024;
+    constexpr std::size_t huge_page = std::size_t{2} * 1024 * 1024;
     std::size_t bytes = n * sizeof(sentence_slot);
     if (bytes < huge_page) return static_cast<sentence_slot*>(ecalloc(n, sizeof(sentence_slot)));
     void* p = std::aligned_alloc(huge_page, bytes);

@@ -34,8 +34,8 @@ bool read_size(con::console& c, std::int64_t& n) {
 constexpr auto digit_pairs = [] {
     std::array<char, 200> pairs{};
     for (int i = 0; i < 100; ++i) {
-        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+        pairs[2 * static_cast<std::size_t>(i)] = static_cast<char>('0' + i / 10);
+        pairs[2 * static_cast<std::size_t>(i) + 1] = static_cast<char>('0' + i % 10);
     }
     return pairs;
 }();

@@ -136,6 +136,7 @@ TEST(Count, StepOneLeavesInRingOrderAndKeepsTheLeftHandNeighbour) {
             int start = n / 3 + 1;
             outcome got = program_count(n, start, 1, direction, true);
             std::vector<int> order;
+            order.reserve(static_cast<std::size_t>(n - 1));
             for (int i = 0; i < n - 1; ++i) order.push_back((start - 1 + i) % n + 1);
             EXPECT_EQ(got.order, order) << n << " soldiers, direction " << direction;
             EXPECT_EQ(got.survivor, start == 1 ? n : start - 1);

@@ -68,7 +68,7 @@ TEST(CountOut, TakesOnlyTheFirstCharacterOfASmallLOrR) {
     soldier* head = make_ring(5);
     session s("L\nR\n\n r\nleft\n");
     soldier* last = countout::count_out(s.c, head, 2);
-    ASSERT_NE(last, nullptr);
+    ASSERT_TRUE(last != nullptr);
     EXPECT_EQ(number_of(last), 1);
     EXPECT_EQ(last->next, last);
     std::string expected(direction_question);

@@ -18,21 +18,23 @@ using countout::soldier;
 // A ring of n soldiers (n >= 1) named "1".."n", allocated as the program does.
 inline soldier* make_ring(int n) {
     soldier* head = nullptr;
-    soldier* last = nullptr;
     for (int i = 1; i <= n; ++i) {
         auto* s = static_cast<soldier*>(std::malloc(sizeof(soldier)));
         std::string name = std::to_string(i); // at most 8 digits in any test
         std::memcpy(s->name, name.c_str(), name.size() + 1);
         if (head == nullptr) {
             head = s;
+            s->next = s;
+            s->prev = s;
         } else {
+            // Closed at every step: the newest soldier sits just before head.
+            soldier* last = head->prev;
             last->next = s;
             s->prev = last;
+            s->next = head;
+            head->prev = s;
         }
-        last = s;
     }
-    last->next = head;
-    head->prev = last;
     return head;
 }
 
@@ -42,7 +44,8 @@ inline soldier* nth(soldier* head, int k) {
     return head;
 }
 
-inline int number_of(const soldier* s) { return std::atoi(s->name); }
+// -1 for no soldier, so that a failed check does not also crash the test.
+inline int number_of(const soldier* s) { return s == nullptr ? -1 : std::atoi(s->name); }
 
 struct outcome {
     std::vector<int> order; // numbers of the soldiers who leave, in order

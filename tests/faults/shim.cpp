@@ -96,6 +96,8 @@ void after_open(const char* path, int fd) {
 
 } // namespace
 
+// The C library's own declarations name their parameters with reserved names.
+// NOLINTBEGIN(readability-inconsistent-declaration-parameter-name)
 extern "C" {
 
 int open(const char* path, int flags, ...) {
@@ -205,3 +207,4 @@ int rename(const char* from, const char* to) {
 }
 
 } // extern "C"
+// NOLINTEND(readability-inconsistent-declaration-parameter-name)

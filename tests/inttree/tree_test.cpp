@@ -95,7 +95,10 @@ TEST(DeleteElement, LeftChildGivesWayToItsRightSubtree) {
     built_tree t;
     fill(t, {50, 30, 70, 20, 40, 35});
     node* n50 = t.root;
-    node *n70 = t.at(70), *n20 = t.at(20), *n40 = t.at(40), *n35 = t.at(35);
+    node* n70 = t.at(70);
+    node* n20 = t.at(20);
+    node* n40 = t.at(40);
+    node* n35 = t.at(35);
     EXPECT_EQ(run_delete(t, "30\n"), delete_prompt);
     EXPECT_EQ(t.root, n50);
     expect_links(n50, n40, n70);
@@ -110,7 +113,11 @@ TEST(DeleteElement, LeftChildGivesWayToItsRightSubtree) {
 TEST(DeleteElement, RightChildGivesWayToItsLeftSubtree) {
     built_tree t;
     fill(t, {50, 30, 70, 60, 80, 65});
-    node *n50 = t.root, *n30 = t.at(30), *n60 = t.at(60), *n80 = t.at(80), *n65 = t.at(65);
+    node* n50 = t.root;
+    node* n30 = t.at(30);
+    node* n60 = t.at(60);
+    node* n80 = t.at(80);
+    node* n65 = t.at(65);
     run_delete(t, "70\n");
     EXPECT_EQ(t.root, n50);
     expect_links(n50, n30, n60);
@@ -123,14 +130,16 @@ TEST(DeleteElement, RightChildGivesWayToItsLeftSubtree) {
 TEST(DeleteElement, ChildWithOneSubtreeIsReplacedByIt) {
     built_tree left_side;
     fill(left_side, {50, 30, 20, 10});
-    node *n20 = left_side.at(20), *n10 = left_side.at(10);
+    node* n20 = left_side.at(20);
+    node* n10 = left_side.at(10);
     run_delete(left_side, "30\n");
     expect_links(left_side.root, n20, nullptr);
     expect_links(n20, n10, nullptr);
 
     built_tree right_side;
     fill(right_side, {50, 70, 80, 90});
-    node *n80 = right_side.at(80), *n90 = right_side.at(90);
+    node* n80 = right_side.at(80);
+    node* n90 = right_side.at(90);
     run_delete(right_side, "70\n");
     expect_links(right_side.root, nullptr, n80);
     expect_links(n80, nullptr, n90);
@@ -138,7 +147,9 @@ TEST(DeleteElement, ChildWithOneSubtreeIsReplacedByIt) {
     // The subtree on the parent's side moves up even when the other is absent.
     built_tree opposite;
     fill(opposite, {50, 30, 40, 70, 60});
-    node *n40 = opposite.at(40), *n60 = opposite.at(60), *n70 = opposite.at(70);
+    node* n40 = opposite.at(40);
+    node* n60 = opposite.at(60);
+    node* n70 = opposite.at(70);
     run_delete(opposite, "30\n");
     expect_links(opposite.root, n40, n70);
     run_delete(opposite, "70\n");
@@ -148,7 +159,9 @@ TEST(DeleteElement, ChildWithOneSubtreeIsReplacedByIt) {
 TEST(DeleteElement, TakesTheFirstMatchOnTheWayDown) {
     built_tree t;
     fill(t, {40, 70, 50, 50, 80});
-    node *second = t.nodes[3], *n70 = t.at(70), *n80 = t.at(80);
+    node* second = t.nodes[3];
+    node* n70 = t.at(70);
+    node* n80 = t.at(80);
     run_delete(t, "50\n");
     expect_links(n70, second, n80);
     expect_links(second, nullptr, nullptr);
@@ -157,7 +170,9 @@ TEST(DeleteElement, TakesTheFirstMatchOnTheWayDown) {
 TEST(DeleteElement, MissingValueOrTextChangesNothing) {
     built_tree t;
     fill(t, {50, 30, 70});
-    node *n30 = t.at(30), *n70 = t.at(70), *root = t.root;
+    node* n30 = t.at(30);
+    node* n70 = t.at(70);
+    node* root = t.root;
     std::string rest;
     EXPECT_EQ(run_delete(t, "99 1\n", &rest), std::string(delete_prompt) + "Iskomy element ne najden!\n\n");
     EXPECT_EQ(rest, " 1\n") << "a number that no node holds leaves the rest of its line";
@@ -193,7 +208,8 @@ TEST(DeleteElement, EndOfInputLeavesTheTree) {
 TEST(DeleteRoot, ChoosingTheLeftChild) {
     built_tree t;
     fill(t, {50, 30, 70});
-    node *n30 = t.at(30), *n70 = t.at(70);
+    node* n30 = t.at(30);
+    node* n70 = t.at(70);
     EXPECT_EQ(run_delete(t, "50\n30\n"),
               std::string(delete_prompt) + "Kakoy iz elementov postavit' na vershiny? 30 ili 70\n");
     t.nodes.erase(t.nodes.begin());
@@ -205,7 +221,8 @@ TEST(DeleteRoot, ChoosingTheLeftChild) {
 TEST(DeleteRoot, ChoosingTheRightChild) {
     built_tree t;
     fill(t, {50, 30, 70});
-    node *n30 = t.at(30), *n70 = t.at(70);
+    node* n30 = t.at(30);
+    node* n70 = t.at(70);
     run_delete(t, "50\n70\n");
     EXPECT_EQ(t.root, n70);
     expect_links(n70, n30, nullptr);
@@ -215,7 +232,10 @@ TEST(DeleteRoot, ChoosingTheRightChild) {
 TEST(DeleteRoot, LeftChildTakesOverAndItsRightSubtreeIsRehung) {
     built_tree t;
     fill(t, {50, 30, 40, 70, 60});
-    node *n30 = t.at(30), *n40 = t.at(40), *n70 = t.at(70), *n60 = t.at(60);
+    node* n30 = t.at(30);
+    node* n40 = t.at(40);
+    node* n70 = t.at(70);
+    node* n60 = t.at(60);
     run_delete(t, "50\n30\n");
     EXPECT_EQ(t.root, n30);
     expect_links(n30, nullptr, n70);
@@ -227,7 +247,11 @@ TEST(DeleteRoot, LeftChildTakesOverAndItsRightSubtreeIsRehung) {
 TEST(DeleteRoot, RightChildTakesOverAndTheLeftHangsBelowItsSmallest) {
     built_tree t;
     fill(t, {50, 30, 40, 70, 60, 65});
-    node *n30 = t.at(30), *n40 = t.at(40), *n70 = t.at(70), *n60 = t.at(60), *n65 = t.at(65);
+    node* n30 = t.at(30);
+    node* n40 = t.at(40);
+    node* n70 = t.at(70);
+    node* n60 = t.at(60);
+    node* n65 = t.at(65);
     run_delete(t, "50\n70\n");
     EXPECT_EQ(t.root, n70);
     expect_links(n70, n60, nullptr);
@@ -242,7 +266,9 @@ TEST(DeleteRoot, AnswerNamingNeitherChildChangesNothing) {
     for (auto [answer, left_over] : answers) {
         built_tree t;
         fill(t, {50, 30, 70});
-        node *root = t.root, *n30 = t.at(30), *n70 = t.at(70);
+        node* root = t.root;
+        node* n30 = t.at(30);
+        node* n70 = t.at(70);
         std::string rest;
         EXPECT_EQ(run_delete(t, std::string("50\n") + answer + "6\n", &rest),
                   std::string(delete_prompt) +
@@ -257,7 +283,8 @@ TEST(DeleteRoot, AnswerNamingNeitherChildChangesNothing) {
 TEST(DeleteRoot, OneChildOrNoneNeedsNoQuestion) {
     built_tree right_only;
     fill(right_only, {50, 70, 60});
-    node *n70 = right_only.at(70), *n60 = right_only.at(60);
+    node* n70 = right_only.at(70);
+    node* n60 = right_only.at(60);
     EXPECT_EQ(run_delete(right_only, "50\n"), delete_prompt);
     EXPECT_EQ(right_only.root, n70);
     expect_links(n70, n60, nullptr);
@@ -303,7 +330,7 @@ TEST(Deletion, RandomDeletionsKeepOrderValuesAndSurvivors) {
             std::int32_t answer = 0;
             if (two) answer = gen() % 2 == 0 ? t.root->right->inf : t.root->left->inf;
             if (two && gen() % 10 == 0) answer = -1;
-            bool deletes = values.count(num) > 0 && (t.root->inf != num || !two || answer != -1);
+            bool deletes = values.contains(num) && (t.root->inf != num || !two || answer != -1);
             run_delete(t, std::to_string(num) + "\n" + std::to_string(answer) + "\n");
             if (deletes) values.erase(values.find(num));
             ASSERT_TRUE(inttree_test::ordered(t.root));

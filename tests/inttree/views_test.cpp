@@ -198,7 +198,8 @@ TEST(Views, DegenerateTreeSideways) {
             const char* p = buf.data();
             const char* end = p + got;
             while (p < end) {
-                auto* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+                const auto* nl =
+                    static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
                 const char* stop = nl != nullptr ? nl : end;
                 std::size_t keep = std::min<std::size_t>(static_cast<std::size_t>(stop - p), 12);
                 tail.append(stop - keep, keep);

@@ -13,15 +13,18 @@ namespace {
 
 using con::operator""_cp;
 
-const std::string ask_name(std::string("Введите имя файла:\n"_cp));
-const std::string ask_string(std::string("Введите искомую строку:\n"_cp));
-const std::string empty_line(std::string("Введите информацию в строку!\n"_cp));
-const std::string no_file(std::string("Ошибка, такого файла не существует!"_cp) +
-                          std::string("\nПовторить ввод? Да-д\n"_cp));
-const std::string not_found(std::string("Строк с таким элементом не найдено!\n"_cp));
-const std::string header(std::string("Строка"_cp) + std::string(47, ' ') +
-                         std::string("Количество таких строк\n"_cp));
-const std::string go_on(std::string("Продолжить поиск? y/n\n"_cp));
+// Not constexpr: clang 14 crashes evaluating these strings as constants.
+std::string cp_text(std::string_view cp1251) { return std::string(cp1251); }
+
+const std::string ask_name(cp_text("Введите имя файла:\n"_cp));
+const std::string ask_string(cp_text("Введите искомую строку:\n"_cp));
+const std::string empty_line(cp_text("Введите информацию в строку!\n"_cp));
+const std::string no_file(cp_text("Ошибка, такого файла не существует!"_cp) +
+                          cp_text("\nПовторить ввод? Да-д\n"_cp));
+const std::string not_found(cp_text("Строк с таким элементом не найдено!\n"_cp));
+const std::string header(cp_text("Строка"_cp) + std::string(47, ' ') +
+                         cp_text("Количество таких строк\n"_cp));
+const std::string go_on(cp_text("Продолжить поиск? y/n\n"_cp));
 
 std::string row(const std::string& text, int count) {
     std::string out = text.size() < 25 ? std::string(25 - text.size(), ' ') + text : text;
@@ -77,8 +80,11 @@ TEST_F(Dialogue, RetryQuestionTakesOnlySmallDe) {
                    "extra\n" +
                    a + "\nab\nn\n"),
               ask_name + no_file + ask_name + ask_string + header + row("ab.", 1) + go_on);
-    for (const char* answer : {"\xC4\n", "d\n", "y\n", "\n"})
-        EXPECT_EQ(talk(missing + "\n" + answer + a + "\n"), ask_name + no_file) << answer;
+    for (const char* answer : {"\xC4\n", "d\n", "y\n", "\n"}) {
+        std::string typed = missing + "\n";
+        typed.append(answer).append(a).append("\n");
+        EXPECT_EQ(talk(typed), ask_name + no_file) << answer;
+    }
 }
 
 TEST_F(Dialogue, OnlySmallYContinues) {
@@ -112,9 +118,9 @@ TEST_F(Dialogue, LongTypedLinesAndSentencesAreKeptWhole) {
 TEST_F(Dialogue, Utf8ConsoleConvertsTextsButNotTheFile) {
     ::setenv("LC_ALL", "C.UTF-8", 1);
     if (!con::locale_is_utf8()) GTEST_SKIP() << "no UTF-8 locale here";
-    std::string path = make_file("имя.txt", std::string("Мама мыла раму. Мама мыла раму."_cp));
+    std::string path = make_file("имя.txt", cp_text("Мама мыла раму. Мама мыла раму."_cp));
     std::string out = talk(path + "\nмыла\nд\n");
-    std::string expected = ask_name + ask_string + header + row(std::string("Мама мыла раму."_cp), 2) + go_on;
+    std::string expected = ask_name + ask_string + header + row(cp_text("Мама мыла раму."_cp), 2) + go_on;
     EXPECT_EQ(out, con::cp1251_to_utf8(expected));
 }
 

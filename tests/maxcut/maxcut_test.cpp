@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -28,14 +29,14 @@ std::vector<int> remove_by_shifting(std::vector<int> a, int n, int x, int p) {
         for (int m = i * n + p - i; m + 1 < live; ++m) a[m] = a[m + 1];
         --live;
     }
-    a.resize(static_cast<std::size_t>((n - 1) * (n - 1)));
+    a.resize(static_cast<std::size_t>(n - 1) * static_cast<std::size_t>(n - 1));
     return a;
 }
 
 std::vector<int> cut(int* mas, int n, int x, int p) {
     maxcut::remove_row(mas, n, x);
     maxcut::remove_column(mas, n, p);
-    return std::vector<int>(mas, mas + (n - 1) * (n - 1));
+    return std::vector<int>(mas, mas + static_cast<std::ptrdiff_t>(n - 1) * (n - 1));
 }
 
 TEST(Removal, MatchesEntryByEntryShiftingForEveryRowAndColumn) {
@@ -59,7 +60,7 @@ TEST(Removal, LargeMatrixAtRandomPlaces) {
     for (int round = 0; round < 6; ++round) {
         int x = static_cast<int>(rng() % n);
         int p = static_cast<int>(rng() % n);
-        std::vector<int> a(n * n);
+        std::vector<int> a(static_cast<std::size_t>(n) * n);
         for (int& v : a) v = static_cast<int>(rng());
         std::vector<int> work = a;
         EXPECT_EQ(cut(work.data(), n, x, p), remove_by_shifting(a, n, x, p)) << "x=" << x << " p=" << p;
@@ -165,11 +166,12 @@ TEST(Dialogue, PromptsAndListingsAreFormattedAsPrintfDoes) {
                                      -99,        100,     12345,      -12345,    123456, -1234567,
                                      2147483647, INT_MIN, 1000000000, -999999999};
     const int n = 12;
-    std::vector<int> m(n * n);
+    std::vector<int> m(static_cast<std::size_t>(n) * n);
     for (int k = 0; k < n * n; ++k) m[k] = values[k % values.size()];
-    m[11 * n] = INT_MAX;
+    constexpr int largest_at = 11 * n;
+    m[largest_at] = INT_MAX;
     for (int k = 0; k < n * n; ++k)
-        if (m[k] == INT_MAX && k != 11 * n) m[k] = 5;
+        if (m[k] == INT_MAX && k != largest_at) m[k] = 5;
 
     std::string input = std::to_string(n) + "\n";
     for (int k = 0; k < n * n; ++k) input += std::to_string(m[k]) + (k % n == n - 1 ? "\n" : " ");

@@ -143,6 +143,7 @@ outcome run_program(const std::string& program, const fs::path& work, const fs::
         FILE* out = std::freopen(output.c_str(), "wb", stdout);
         if (in == nullptr || out == nullptr) _exit(126);
         std::vector<char*> envp;
+        envp.reserve(env.size() + 1);
         for (const auto& var : env) envp.push_back(const_cast<char*>(var.c_str()));
         envp.push_back(nullptr);
         char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
@@ -275,10 +276,10 @@ int main(int argc, char** argv) {
                 continue;
             }
             std::string file_diff = first_difference(bytes, found->second);
-            if (!file_diff.empty()) failures += "file " + name + ": " + file_diff;
+            if (!file_diff.empty()) failures.append("file ").append(name).append(": ").append(file_diff);
         }
         for (const auto& entry : actual)
-            if (expected.count(entry.first) == 0) failures += "unexpected file " + entry.first + "\n";
+            if (!expected.contains(entry.first)) failures += "unexpected file " + entry.first + "\n";
     }
 
     if (failures.empty()) return 0;

@@ -123,8 +123,8 @@ TEST(ReadLine, EndOfInputInsideALineIsReported) {
 
 TEST(PrintLines, EachLineAfterALineBreakAndNothingAfterTheLast) {
     reader r("", 2, 8);
-    std::strcpy(r.lines[0], "one");
-    std::strcpy(r.lines[1], "");
+    std::memcpy(r.lines[0], "one", sizeof "one");
+    std::memcpy(r.lines[1], "", sizeof "");
     print_lines(r.c, r.lines, 2);
     print_lines(r.c, r.lines, 0);
     con::flush(r.c);

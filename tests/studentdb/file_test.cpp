@@ -159,6 +159,7 @@ TEST_F(save_test, EmptyCollectionLeavesEmptyFile) {
 
 TEST_F(save_test, LargeCollectionRoundTrips) {
     std::vector<student> all;
+    all.reserve(5000);
     for (int i = 0; i < 5000; ++i) all.push_back(make_student("name" + std::to_string(i), "st", i, ~i));
     EXPECT_EQ(save(all.data(), 5000), "");
     EXPECT_EQ(fs::file_size("students.dat"), 5000u * 48u);

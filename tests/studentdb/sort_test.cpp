@@ -26,6 +26,7 @@ void bubble_by(std::vector<student>& a, bool by_name) {
 
 std::vector<std::string> names(const std::vector<student>& a) {
     std::vector<std::string> out;
+    out.reserve(a.size());
     for (const auto& s : a) out.emplace_back(text_of(s.name));
     return out;
 }
