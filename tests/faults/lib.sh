@@ -2,7 +2,7 @@
 # fresh directory with the fault library preloaded and FAULT naming the fault.
 #
 #   source lib.sh PROGRAM SHIM
-#   fault_run SPEC INPUT_FILE   runs PROGRAM in $WORK; sets $OUT and $STATUS
+#   fault_run FAULT INPUT_FILE   runs PROGRAM in $WORK; sets $OUT and $STATUS
 #   fail MESSAGE                records a failure (the script ends with 1)
 #
 # A sanitizer runtime must come first among the preloaded libraries, so a
@@ -32,9 +32,9 @@ fresh_work() {
 }
 
 fault_run() {
-    local spec=$1 input=$2
+    local fault=$1 input=$2
     set +e
-    (cd "$WORK" && FAULT=$spec LD_PRELOAD=$PRELOAD exec "$PROGRAM" <"$input" >"$OUT")
+    (cd "$WORK" && FAULT=$fault LD_PRELOAD=$PRELOAD exec "$PROGRAM" <"$input" >"$OUT")
     STATUS=$?
     set -e
 }

@@ -43,9 +43,9 @@ struct plan {
 plan& the_plan() {
     static plan p = [] {
         plan made;
-        const char* spec = std::getenv("FAULT");
-        if (spec == nullptr) return made;
-        std::string s = spec;
+        const char* wanted = std::getenv("FAULT");
+        if (wanted == nullptr) return made;
+        std::string s = wanted;
         auto first = s.find(':');
         made.op = s.substr(0, first);
         if (first == std::string::npos) return made;

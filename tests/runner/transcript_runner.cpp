@@ -107,7 +107,8 @@ std::vector<std::string> environment_for(const fs::path& case_dir) {
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e) {
         std::string var = *e;
-        if (var.rfind("LC_", 0) == 0 || var.rfind("LANG=", 0) == 0 || var.rfind("LANGUAGE=", 0) == 0) continue;
+        if (var.rfind("LC_", 0) == 0 || var.rfind("LANG=", 0) == 0 || var.rfind("LANGUAGE=", 0) == 0)
+            continue;
         env.push_back(var);
     }
     fs::path env_file = case_dir / "env";
@@ -195,7 +196,8 @@ std::string describe_end(const outcome& result, int expected_status) {
     if (result.timed_out) return "the program did not end within " + std::to_string(timeout_seconds) + " s\n";
     if (!result.exited) return "the program was killed by signal " + std::to_string(result.signal) + "\n";
     if (result.status != expected_status)
-        return "exit status " + std::to_string(result.status) + ", expected " + std::to_string(expected_status) + "\n";
+        return "exit status " + std::to_string(result.status) + ", expected " +
+               std::to_string(expected_status) + "\n";
     return {};
 }
 

@@ -33,20 +33,20 @@ errors_shown() { grep -c 'Eror!' "$OUT" || true; }
 
 # The save failed: message shown, old file intact, nothing else left behind.
 expect_refused() {
-    local spec=$1
-    run_save "$spec"
-    [ "$STATUS" -eq 0 ] || fail "$spec: exit status $STATUS"
-    [ "$(errors_shown)" -eq 1 ] || fail "$spec: the failure was not reported"
-    cmp -s "$ROOT/old.dat" "$WORK/students.dat" || fail "$spec: students.dat changed"
-    [ "$(work_files)" = students.dat ] || fail "$spec: left files behind: $(work_files | tr '\n' ' ')"
+    local fault=$1
+    run_save "$fault"
+    [ "$STATUS" -eq 0 ] || fail "$fault: exit status $STATUS"
+    [ "$(errors_shown)" -eq 1 ] || fail "$fault: the failure was not reported"
+    cmp -s "$ROOT/old.dat" "$WORK/students.dat" || fail "$fault: students.dat changed"
+    [ "$(work_files)" = students.dat ] || fail "$fault: left files behind: $(work_files | tr '\n' ' ')"
 }
 
 # The process died during the save: students.dat is the old or the new file.
 expect_killed() {
-    local spec=$1 signal=$2 which=$3
-    run_save "$spec"
-    [ "$STATUS" -eq $((128 + signal)) ] || fail "$spec: exit status $STATUS, expected death by signal $signal"
-    cmp -s "$ROOT/$which.dat" "$WORK/students.dat" || fail "$spec: students.dat is not the $which file"
+    local fault=$1 signal=$2 which=$3
+    run_save "$fault"
+    [ "$STATUS" -eq $((128 + signal)) ] || fail "$fault: exit status $STATUS, expected death by signal $signal"
+    cmp -s "$ROOT/$which.dat" "$WORK/students.dat" || fail "$fault: students.dat is not the $which file"
 }
 
 # No fault: the control run that shows the dialogue really saves.
