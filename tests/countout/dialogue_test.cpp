@@ -9,23 +9,14 @@
 namespace {
 
 using countout::soldier;
+using countout_test::invalid;
 using countout_test::make_ring;
 using countout_test::number_of;
+using countout_test::session;
 
-constexpr std::string_view invalid = "Vvedeno nevernoe znachenie!\nPovtorite vvod: ";
 constexpr std::string_view bad_direction = "Napravlenie vvedeno neverno!\npovtorite vvod! l/r?\n";
 constexpr std::string_view start_question = "\nVvedite nomer soldats s kotorogo nachinat' schet: ";
 constexpr std::string_view direction_question = "\nVvedite napravlenie r/l: ";
-
-struct session {
-    con::console c;
-    std::string out;
-    explicit session(std::string_view input) { con::open_memory(c, input, out); }
-    std::string output() {
-        con::flush(c);
-        return out;
-    }
-};
 
 std::string dialogue(std::string_view input) {
     session s(input);

@@ -12,26 +12,10 @@
 namespace {
 
 using countout::soldier;
+using countout_test::invalid;
+using countout_test::session;
 
-constexpr std::string_view invalid = "Vvedeno nevernoe znachenie!\nPovtorite vvod: ";
 constexpr std::string_view empty_name = "Vvedite inf v stroky!!!\n\t";
-
-struct session {
-    con::console c;
-    std::string out;
-    explicit session(std::string_view input) { con::open_memory(c, input, out); }
-    std::string output() {
-        con::flush(c);
-        return out;
-    }
-    // What a read left pending of its line, without the line break. Each
-    // check below has a rest to find, so read_line never takes a new line.
-    std::string rest() {
-        std::string text;
-        EXPECT_TRUE(con::read_line(c, text));
-        return text;
-    }
-};
 
 std::string repeat(std::string_view text, int times) {
     std::string all;

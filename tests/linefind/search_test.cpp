@@ -1,5 +1,7 @@
 #include "search.h"
 
+#include "rows.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,18 +17,8 @@
 namespace linefind {
 namespace {
 
-using Rows = std::vector<std::pair<std::string, std::int64_t>>;
-
-Rows walk(const sentence_node* head) {
-    Rows rows;
-    if (head == nullptr) return rows;
-    const sentence_node* node = head;
-    do {
-        rows.emplace_back(std::string(node->text, node->size), node->count);
-        node = node->next;
-    } while (node != head);
-    return rows;
-}
+using linefind_test::Rows;
+using linefind_test::walk;
 
 // The search done the slow, obvious way: character by character, a sentence
 // ends at each full stop, leading spaces dropped, the string compared at

@@ -1,5 +1,7 @@
 #include "sentences.h"
 
+#include "rows.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -10,19 +12,8 @@
 namespace linefind {
 namespace {
 
-using Rows = std::vector<std::pair<std::string, std::int64_t>>;
-
-// Walks the circular list from the head, as the report does.
-Rows walk(const sentence_node* head) {
-    Rows rows;
-    if (head == nullptr) return rows;
-    const sentence_node* node = head;
-    do {
-        rows.emplace_back(std::string(node->text, node->size), node->count);
-        node = node->next;
-    } while (node != head && rows.size() < 1'000'000);
-    return rows;
-}
+using linefind_test::Rows;
+using linefind_test::walk;
 
 // Feeds sentences in the calling order of the search: count first, append
 // only when the sentence is new.
