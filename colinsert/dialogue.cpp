@@ -1,67 +1,42 @@
 #include "colinsert.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace colinsert {
 
 namespace {
 
-constexpr std::string_view size_prompt = "Vvedite razmer mas = ";
 constexpr std::string_view error_text = "Eror, vvedenno nedopyctimoe znachenie\n";
 constexpr std::string_view no_memory = "net svobodnoy pamjati";
 
-enum class got { value, retry, end };
-
-// One integer read of the validated prompt: on a failed conversion the
-// error is shown and the rest of the line dropped, so the caller asks again.
-got read_value(con::console& c, int& value, int width = 0) {
-    int result = con::read_int(c, value, width);
-    if (result == 1) return got::value;
-    if (result == con::end_of_input) return got::end;
-    con::write(c, error_text);
-    con::discard(c);
-    return got::retry;
-}
-
-bool read_size(con::console& c, int& n) {
-    for (;;) {
-        con::write(c, size_prompt);
-        got g = read_value(c, n, 3);
-        if (g != got::retry) return g == got::value;
-    }
+// The element prompts name the element: "mas[i][j] = ".
+std::string_view element_prompt(char (&text)[64], std::string_view name, int i, int j = -1) {
+    char* end = std::copy(name.begin(), name.end(), text);
+    end = con::format_int(end, i);
+    if (j >= 0) end = con::format_int(std::copy_n("][", 2, end), j);
+    end = std::copy_n("] = ", 4, end);
+    return {text, static_cast<std::size_t>(end - text)};
 }
 
 bool read_elements(con::console& c, int** mas, int n) {
     con::write(c, "Vvod elementov mas:\n");
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) {
-            got g = got::retry;
-            while (g == got::retry) {
-                con::write(c, "mas[");
-                con::put_int(c, i);
-                con::write(c, "][");
-                con::put_int(c, j);
-                con::write(c, "] = ");
-                g = read_value(c, mas[i][j]);
-            }
-            if (g == got::end) return false;
-        }
-    }
+    char prompt[64];
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            if (!con::ask_int(c, {.prompt = element_prompt(prompt, "mas[", i, j), .error = error_text},
+                              mas[i][j]))
+                return false;
     return true;
 }
 
 bool read_column(con::console& c, int* stolbec, int n) {
     con::write(c, "\nVvod elementov stolbca\n");
-    for (int j = 0; j < n; ++j) {
-        got g = got::retry;
-        while (g == got::retry) {
-            con::write(c, "stolbec [");
-            con::put_int(c, j);
-            con::write(c, "] = ");
-            g = read_value(c, stolbec[j]);
-        }
-        if (g == got::end) return false;
-    }
+    char prompt[64];
+    for (int j = 0; j < n; ++j)
+        if (!con::ask_int(c, {.prompt = element_prompt(prompt, "stolbec [", j), .error = error_text},
+                          stolbec[j]))
+            return false;
     return true;
 }
 
@@ -70,15 +45,12 @@ bool read_column(con::console& c, int* stolbec, int n) {
 // address and any position is taken.
 bool read_position(con::console& c, int n, int& k) {
     con::write(c, "Vvedite k=");
-    for (;;) {
-        got g = read_value(c, k);
-        if (g == got::end) return false;
-        if (g == got::value) {
-            if (n <= 0 || (k >= 0 && k <= n)) return true;
-            con::write(c, error_text);
-            con::discard(c);
-        }
+    con::int_question position{.error = error_text};
+    if (n > 0) {
+        position.min = 0;
+        position.max = n;
     }
+    return con::ask_int(c, position, k);
 }
 
 void print_rows(con::console& c, int** mas, int n, int cols) {
@@ -94,7 +66,8 @@ enum class pass_end { repeat, stop };
 // ends, everything it allocated has been released.
 pass_end run_pass(con::console& c) {
     int n = 0;
-    if (!read_size(c, n)) return pass_end::stop;
+    if (!con::ask_int(c, {.prompt = "Vvedite razmer mas = ", .error = error_text, .width = 3}, n))
+        return pass_end::stop;
 
     int** mas = nullptr;
     int* stolbec = nullptr;

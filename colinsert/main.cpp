@@ -1,4 +1,4 @@
 #include "colinsert.h"
 #include "console.h"
 
-int main() { return con::run_stdio(colinsert::run); }
+int main() { return con::run_stdio("colinsert", colinsert::run); }

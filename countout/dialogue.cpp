@@ -7,7 +7,6 @@ namespace countout {
 
 namespace {
 
-constexpr std::string_view invalid_value = "Vvedeno nevernoe znachenie!\nPovtorite vvod: ";
 constexpr std::string_view invalid_direction = "Napravlenie vvedeno neverno!\npovtorite vvod! l/r?\n";
 
 // Reads the direction letter; 0 when input ends.
@@ -64,13 +63,8 @@ soldier* choose_start(con::console& c, soldier* head, std::int32_t count) {
     con::write(c, "\nVvedite nomer soldats s kotorogo nachinat' schet: ");
     // An answer that converts nothing leaves the number as it was: 0, or a
     // number already refused, so it is refused again.
-    std::int32_t number = 0;
-    for (;;) {
-        if (con::read_int(c, number) == con::end_of_input) return nullptr;
-        if (number >= 1 && number <= count) break;
-        con::write(c, invalid_value);
-        con::discard(c);
-    }
+    std::int32_t number = read_up_to(c, 0, count);
+    if (number == 0) return nullptr;
     soldier* s = head;
     for (std::int32_t i = 1; i < number; ++i) s = s->next;
     return s;

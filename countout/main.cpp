@@ -1,4 +1,4 @@
 #include "console.h"
 #include "countout.h"
 
-int main() { return con::run_stdio(countout::run); }
+int main() { return con::run_stdio("countout", countout::run); }

@@ -1,5 +1,6 @@
 #include "ring.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
@@ -13,30 +14,35 @@ constexpr std::string_view out_of_memory = "\nnet svobodnoy pamjati\n";
 
 } // namespace
 
-std::int32_t read_positive(con::console& c, std::int32_t value) {
+std::int32_t read_up_to(con::console& c, std::int32_t value, std::int32_t most) {
     for (;;) {
         // Whether anything converted does not matter: the value decides.
-        if (con::read_int(c, value) == con::end_of_input) return 0;
-        if (value >= 1) return value;
+        if (con::read_int(c, value) == con::got::end) return 0;
+        if (value >= 1 && value <= most) return value;
         con::write(c, invalid_value);
         con::discard(c);
     }
 }
 
+std::int32_t read_positive(con::console& c, std::int32_t value) { return read_up_to(c, value, INT32_MAX); }
+
 bool read_name(con::console& c, soldier& s) {
     for (;;) {
-        int at = 0;
-        int budget = static_cast<int>(sizeof s.name);
+        std::size_t at = 0;
+        std::size_t last = 0; // where the last character taken starts
+        int budget = name_chars;
         con::discard(c);
         while (--budget > 0) {
-            int ch = con::read_char(c);
-            if (ch == con::end_of_input) return false;
-            s.name[at++] = static_cast<char>(ch);
-            if (ch == '\n') break;
+            std::string_view ch = con::read_typed_char(c);
+            if (ch.empty()) return false;
+            last = at;
+            ch.copy(s.name + at, ch.size());
+            at += ch.size();
+            if (ch == "\n") break;
         }
         // The last character taken gives way to the terminator: the line
         // break of a short line, or the 9th character of a long one.
-        s.name[at - 1] = '\0';
+        s.name[last] = '\0';
         if (s.name[0] != '\0') return true;
         con::write(c, empty_name);
     }

@@ -8,12 +8,16 @@
 
 namespace countout {
 
+// A name takes at most 9 characters of a typed line, and a character may
+// be a UTF-8 sequence of up to 4 bytes.
+inline constexpr int name_chars = 10;
+
 // One soldier. Soldiers are numbered from the ring's head along next
 // (head = 1); the number is not stored.
 struct soldier {
-    char name[10]; // as typed, zero-terminated, at most 8 visible characters
-    soldier* prev; // left-hand neighbour, the next lower number
-    soldier* next; // right-hand neighbour, the next higher number
+    char name[name_chars * 4]; // as typed, zero-terminated, at most 8 visible characters
+    soldier* prev;             // left-hand neighbour, the next lower number
+    soldier* next;             // right-hand neighbour, the next higher number
 };
 
 // Reads a whole number of at least 1 into a variable holding value; an answer
@@ -22,8 +26,12 @@ struct soldier {
 // when input ends.
 std::int32_t read_positive(con::console& c, std::int32_t value);
 
+// The same for a number from 1 to most.
+std::int32_t read_up_to(con::console& c, std::int32_t value, std::int32_t most);
+
 // Fills s.name from a fresh typed line: at most 9 characters are taken and
-// the last one taken gives way to the terminating zero. An empty line is
+// the last one taken gives way to the terminating zero (under a UTF-8 locale
+// a character is a whole UTF-8 sequence, never cut). An empty line is
 // asked for again. False when input ends.
 bool read_name(con::console& c, soldier& s);
 

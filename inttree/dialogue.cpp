@@ -17,31 +17,8 @@ void put_line(con::console& c, std::string_view text) {
     con::put_char(c, '\n');
 }
 
-// Reads an integer until one converts. False at end of input.
-bool read_value(con::console& c, std::int32_t& value) {
-    for (;;) {
-        int got = con::read_int(c, value);
-        if (got == 1) return true;
-        if (got == con::end_of_input) return false;
-        con::write(c, bad_value);
-        con::discard(c);
-    }
-}
-
-// Reads a menu choice from 0 to 6. False at end of input.
-bool read_choice(con::console& c, int& x) {
-    for (;;) {
-        std::int32_t value = 0;
-        int got = con::read_int(c, value);
-        if (got == con::end_of_input) return false;
-        if (got == 1 && value >= 0 && value <= 6) {
-            x = value;
-            return true;
-        }
-        con::write(c, bad_value);
-        con::discard(c);
-    }
-}
+constexpr con::int_question menu_choice{.error = bad_value, .min = 0, .max = 6};
+constexpr con::int_question value_to_add{.error = bad_value};
 
 void print_menu(con::console& c) {
     con::write(c, "\n0 - prosmotr dereva\n1 - prosmotr dereva v porjadke vozrastanija\n2 -prosmotr dereva v "
@@ -61,7 +38,7 @@ void add_elements(con::console& c, node* root) {
         con::write(c, "Vvedite chislo: ");
         con::discard(c);
         std::int32_t n = 0;
-        if (!read_value(c, n)) return;
+        if (!con::ask_int(c, value_to_add, n)) return;
         node* fresh = new_node(n);
         if (fresh == nullptr) {
             con::write(c, out_of_memory);
@@ -78,18 +55,21 @@ void add_elements(con::console& c, node* root) {
 node* delete_root(con::console& c, node* root) {
     node* top = nullptr;
     if (root->left != nullptr && root->right != nullptr) {
-        con::print(c, "Kakoy iz elementov postavit' na vershiny? %d ili %d\n", root->left->inf,
-                   root->right->inf);
+        con::write(c, "Kakoy iz elementov postavit' na vershiny? ");
+        con::put_int(c, root->left->inf);
+        con::write(c, " ili ");
+        con::put_int(c, root->right->inf);
+        con::put_char(c, '\n');
         std::int32_t n = 0;
-        int got = con::read_int(c, n);
-        if (got == con::end_of_input) return root;
-        if (got == 1 && n == root->left->inf) {
+        con::got g = con::read_int(c, n);
+        if (g == con::got::end) return root;
+        if (g == con::got::value && n == root->left->inf) {
             top = raise_left(root);
-        } else if (got == 1 && n == root->right->inf) {
+        } else if (g == con::got::value && n == root->right->inf) {
             top = raise_right(root);
         } else {
             con::write(c, "Takogo elementa net!\n");
-            if (got == 0) con::discard(c);
+            if (g == con::got::retry) con::discard(c);
             return root;
         }
     } else {
@@ -107,9 +87,9 @@ node* delete_element(con::console& c, node* root) {
     }
     put_line(c, "Vvedite element dlja udalenija: ");
     std::int32_t num = 0;
-    int got = con::read_int(c, num);
-    if (got == con::end_of_input) return root;
-    if (got == 0) {
+    con::got g = con::read_int(c, num);
+    if (g == con::got::end) return root;
+    if (g == con::got::retry) {
         // Not a number: no node can hold it.
         put_line(c, "Iskomy element ne najden!\n");
         con::discard(c);
@@ -136,11 +116,11 @@ int run(con::console& c) {
     con::write(c, "Vvedite inf v koren' dereva: ");
     // Unvalidated on purpose: text that is not a number stays unread, the
     // root keeps 0, and the first menu read reports the text as invalid.
-    if (con::read_int(c, root->inf) != con::end_of_input) {
+    if (con::read_int(c, root->inf) != con::got::end) {
         for (;;) {
             print_menu(c);
-            int x = 0;
-            if (!read_choice(c, x) || x == 6) break;
+            std::int32_t x = 0;
+            if (!con::ask_int(c, menu_choice, x) || x == 6) break;
             switch (x) {
             case 0:
                 print_tree(c, root);

@@ -1,4 +1,4 @@
 #include "console.h"
 #include "inttree.h"
 
-int main() { return con::run_stdio(inttree::run); }
+int main() { return con::run_stdio("inttree", inttree::run); }

@@ -1,3 +1,4 @@
+#include "cp1251.h"
 #include "linefind.h"
 #include "search.h"
 #include "sentences.h"
@@ -17,7 +18,7 @@ bool ask_file(con::console& c, text_file& file) {
         con::write(c, "Введите имя файла:\n"_cp);
         std::string name;
         // The name is opened as typed: on a UTF-8 console, in its UTF-8 form.
-        if (input_line(c, name, true) == 0) return false;
+        if (input_line(c, name, con::text_form::as_typed) == 0) return false;
         if (open_text_file(file, name)) return true;
         con::write(c, "Ошибка, такого файла не существует!"_cp);
         con::write(c, "\nПовторить ввод? Да-д\n"_cp);
@@ -38,10 +39,12 @@ void report(con::console& c, sentence_node* head) {
 
 } // namespace
 
-std::size_t input_line(con::console& c, std::string& line, bool as_typed) {
+std::size_t input_line(con::console& c, std::string& line, con::text_form form) {
     for (;;) {
         con::discard(c);
-        if (!con::read_line(c, line, as_typed)) return 0;
+        // Only a line break completes the line: a last line cut off by the
+        // end of input is no answer.
+        if (!con::read_text(c, line, form, con::line_end::required)) return 0;
         if (!line.empty()) return line.size();
         con::write(c, "Введите информацию в строку!\n"_cp);
     }

@@ -10,9 +10,10 @@
 namespace linefind {
 
 // Reads one typed line that is not empty into line, asking again after an
-// empty one. Returns its length; 0 when input ended first. as_typed keeps the
-// bytes as they came in (a file name), not converted to Windows-1251.
-std::size_t input_line(con::console& c, std::string& line, bool as_typed = false);
+// empty one. Returns its length; 0 when input ended first, a last line
+// without its line break included. text_form::as_typed keeps the bytes as
+// they came in (a file name), not converted to Windows-1251.
+std::size_t input_line(con::console& c, std::string& line, con::text_form form = con::text_form::converted);
 
 // The whole dialogue; always returns 0.
 int run(con::console& c);

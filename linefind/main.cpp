@@ -1,4 +1,4 @@
 #include "console.h"
 #include "linefind.h"
 
-int main() { return con::run_stdio(linefind::run); }
+int main() { return con::run_stdio("linefind", linefind::run); }

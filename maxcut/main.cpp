@@ -1,4 +1,4 @@
 #include "console.h"
 #include "maxcut.h"
 
-int main() { return con::run_stdio(maxcut::run); }
+int main() { return con::run_stdio("maxcut", maxcut::run); }

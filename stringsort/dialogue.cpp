@@ -2,25 +2,14 @@
 #include "sort.h"
 #include "stringsort.h"
 
+#include <cstdint>
+#include <string_view>
+
 namespace stringsort {
 
 namespace {
 
-// Prompts until a number is read. False when input ended first.
-bool read_size(con::console& c, const char* prompt, int& value) {
-    for (;;) {
-        con::write(c, prompt);
-        std::int32_t read = 0;
-        int got = con::read_int(c, read);
-        if (got == con::end_of_input) return false;
-        if (got != 0) {
-            value = read;
-            return true;
-        }
-        con::write(c, "Eror, vvedeno nevernoe znachenie\n");
-        con::discard(c);
-    }
-}
+constexpr std::string_view bad_value = "Eror, vvedeno nevernoe znachenie\n";
 
 // Everything after the sizes: the lines, the sort and the two listings. The
 // tables grow as the lines are typed; count says how many entries they hold.
@@ -49,10 +38,10 @@ void sort_dialogue(con::console& c, char**& lines, std::int32_t**& sums, int& co
 } // namespace
 
 int run(con::console& c) {
-    int n = 0;
-    int m = 0;
-    if (!read_size(c, "Vvedite kolovo strok n = ", n)) return 0;
-    if (!read_size(c, "Vvedite razmer strok m = ", m)) return 0;
+    std::int32_t n = 0;
+    std::int32_t m = 0;
+    if (!con::ask_int(c, {.prompt = "Vvedite kolovo strok n = ", .error = bad_value}, n)) return 0;
+    if (!con::ask_int(c, {.prompt = "Vvedite razmer strok m = ", .error = bad_value}, m)) return 0;
     if (!sizes_allowed(n, m)) return 0;
     char** lines = nullptr;
     std::int32_t** sums = nullptr;

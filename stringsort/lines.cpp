@@ -65,23 +65,23 @@ bool read_line(con::console& c, char** lines, int i, int m) {
     con::put_int(c, i + 1);
     con::write(c, " stroky:\n");
     con::discard(c);
-    // The buffer grows with the characters taken, never past the m a line may
-    // take, so a large m costs only what is typed.
+    // The buffer grows with the characters taken, never past what m of
+    // them can take, so a large m costs only what is typed.
     char* line = nullptr;
     std::size_t room = 0;
     std::size_t pos = 0;
+    std::size_t last = 0; // where the last character taken starts
     int budget = m;
     for (;;) {
         --budget;
         if (budget < 0) break;
-        int ch = con::read_char(c);
-        if (ch == con::end_of_input) {
+        std::string_view ch = con::read_typed_char(c);
+        if (ch.empty()) {
             std::free(line);
             return false;
         }
-        if (pos == room) {
+        if (room - pos < ch.size()) {
             room = room == 0 ? 32 : 2 * room;
-            if (room > static_cast<std::size_t>(m)) room = static_cast<std::size_t>(m);
             auto* grown = static_cast<char*>(std::realloc(line, room));
             if (grown == nullptr) {
                 std::free(line);
@@ -89,8 +89,10 @@ bool read_line(con::console& c, char** lines, int i, int m) {
             }
             line = grown;
         }
-        line[pos++] = static_cast<char>(ch);
-        if (ch == '\n') break;
+        last = pos;
+        ch.copy(line + pos, ch.size());
+        pos += ch.size();
+        if (ch == "\n") break;
     }
     if (pos == 0) { // no room at all (m below 1): the line stays empty
         line = static_cast<char*>(std::malloc(1));
@@ -99,7 +101,8 @@ bool read_line(con::console& c, char** lines, int i, int m) {
     }
     // The zero replaces the last character taken: the line break of a short
     // line, or the m-th character of a long one.
-    line[pos - 1] = '\0';
+    line[last] = '\0';
+    pos = last + 1;
     if (pos < room) {
         auto* fitted = static_cast<char*>(std::realloc(line, pos));
         if (fitted != nullptr) line = fitted;

@@ -1,4 +1,4 @@
 #include "console.h"
 #include "stringsort.h"
 
-int main() { return con::run_stdio(stringsort::run); }
+int main() { return con::run_stdio("stringsort", stringsort::run); }

@@ -1,3 +1,4 @@
+#include "cp1251.h"
 #include "studentdb.h"
 
 #include <cstdlib>
@@ -34,7 +35,7 @@ bool read_text(con::console& c, std::string_view prompt, char (&field)[text_size
     con::write(c, prompt);
     con::discard(c);
     std::string line;
-    if (!con::read_line(c, line)) return false;
+    if (!con::read_text(c, line)) return false;
     set_text(field, line);
     return true;
 }
@@ -43,13 +44,7 @@ bool read_text(con::console& c, std::string_view prompt, char (&field)[text_size
 // the end of input.
 bool read_number(con::console& c, std::string_view prompt, std::int32_t& value) {
     con::write(c, prompt);
-    for (;;) {
-        int got = con::read_int(c, value);
-        if (got == 1) return true;
-        if (got == con::end_of_input) return false;
-        con::write(c, "Введено неверное значение! Повторите ввод:\n"_cp);
-        con::discard(c);
-    }
+    return con::ask_int(c, {.error = "Введено неверное значение! Повторите ввод:\n"_cp}, value);
 }
 
 bool read_student(con::console& c, student& s) {
@@ -64,13 +59,7 @@ bool read_choice(con::console& c, std::int32_t& x) {
                   "2 - отсортировать в алфавитном порядке по месту жительства\n"_cp);
     con::write(c, "3 - поиск информации о студенте\n4 - добавить студента\n5 - сохранить информацию\n"
                   "6 - вывод на экран\n"_cp);
-    for (;;) {
-        int got = con::read_int(c, x);
-        if (got == con::end_of_input) return false;
-        if (got == 1 && x >= 0 && x <= 6) return true;
-        con::write(c, "Повторите ввод!\n"_cp);
-        con::discard(c);
-    }
+    return con::ask_int(c, {.error = "Повторите ввод!\n"_cp, .min = 0, .max = 6}, x);
 }
 
 void report_search(con::console& c, const student& stud) {

@@ -1,3 +1,4 @@
+#include "cp1251.h"
 #include "student.h"
 
 #include <algorithm>

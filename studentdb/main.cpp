@@ -1,4 +1,4 @@
 #include "console.h"
 #include "studentdb.h"
 
-int main() { return con::run_stdio(studentdb::run); }
+int main() { return con::run_stdio("studentdb", studentdb::run); }

@@ -1,3 +1,4 @@
+#include "cp1251.h"
 #include "studentdb.h"
 
 #include <cstdio>
@@ -17,7 +18,7 @@ student find_student(con::console& c) {
     con::write(c, "Введите имя студента:\n"_cp);
     con::discard(c);
     std::string line;
-    if (!con::read_line(c, line)) {
+    if (!con::read_text(c, line)) {
         std::fclose(f);
         return none;
     }

@@ -1,5 +1,7 @@
 #include "colinsert.h"
 
+#include "support.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -116,14 +118,7 @@ TEST(Allocation, ImpossibleRowSizeIsRefusedAndTheMatrixStaysReleasable) {
     colinsert::free_pass(nullptr, mas, n); // the leak check sees every row released
 }
 
-std::string dialogue(std::string_view input) {
-    con::console c;
-    std::string out;
-    con::open_memory(c, input, out);
-    EXPECT_EQ(colinsert::run(c), 0);
-    con::flush(c);
-    return out;
-}
+std::string dialogue(std::string_view input) { return test_support::dialogue(colinsert::run, input); }
 
 const std::string full_input = "2\n1 2\n3\n4\n5 6\n9\n-1\n1\nY\n1\n7\n8\n0\nN\n";
 

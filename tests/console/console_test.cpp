@@ -1,8 +1,11 @@
 #include "console.h"
+#include "cp1251.h"
+#include "support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 
@@ -10,19 +13,11 @@ using namespace con;
 
 namespace {
 
-struct memory_console {
-    console c;
-    std::string out;
-    explicit memory_console(std::string_view input) { open_memory(c, input, out); }
-    std::string output() {
-        flush(c);
-        return out;
-    }
-};
+using memory_console = test_support::session;
 
 int read_value(console& c, int width = 0) {
     std::int32_t value = -777;
-    EXPECT_EQ(read_int(c, value, width), 1);
+    EXPECT_EQ(read_int(c, value, width), got::value);
     return value;
 }
 
@@ -45,18 +40,18 @@ TEST(ReadInt, SeveralNumbersOnOneLineAreReadWithoutANewLine) {
 TEST(ReadInt, SignFollowedByANonDigitIsConsumedAndFails) {
     memory_console m("-x\n+\n");
     std::int32_t value = 5;
-    EXPECT_EQ(read_int(m.c, value), 0);
+    EXPECT_EQ(read_int(m.c, value), got::retry);
     EXPECT_EQ(value, 5);
     EXPECT_EQ(read_char(m.c), 'x'); // only the sign was taken
     EXPECT_EQ(read_char(m.c), '\n');
-    EXPECT_EQ(read_int(m.c, value), 0); // "+" then the line break
+    EXPECT_EQ(read_int(m.c, value), got::retry); // "+" then the line break
     EXPECT_EQ(read_char(m.c), '\n');
 }
 
 TEST(ReadInt, NonDigitStaysUnread) {
     memory_console m("abc\n");
     std::int32_t value = 5;
-    EXPECT_EQ(read_int(m.c, value), 0);
+    EXPECT_EQ(read_int(m.c, value), got::retry);
     EXPECT_EQ(value, 5);
     EXPECT_EQ(read_char(m.c), 'a');
 }
@@ -72,7 +67,7 @@ TEST(ReadInt, WidthLimitsTheCharactersTaken) {
 TEST(ReadInt, WidthOneTakenBySignFails) {
     memory_console m("-5\n");
     std::int32_t value = 9;
-    EXPECT_EQ(read_int(m.c, value, 1), 0);
+    EXPECT_EQ(read_int(m.c, value, 1), got::retry);
     EXPECT_EQ(read_value(m.c), 5);
 }
 
@@ -104,22 +99,24 @@ TEST(ReadInt, LastLineWithoutLineBreak) {
     EXPECT_EQ(read_value(m.c), 42);
     EXPECT_FALSE(ended(m.c));
     std::int32_t value = 0;
-    EXPECT_EQ(read_int(m.c, value), end_of_input);
+    EXPECT_EQ(read_int(m.c, value), got::end);
     EXPECT_TRUE(ended(m.c));
 }
 
 TEST(ReadInt, EndOfInputBeforeAnyCharacter) {
     memory_console m("  \n \n");
     std::int32_t value = 3;
-    EXPECT_EQ(read_int(m.c, value), end_of_input);
+    EXPECT_EQ(read_int(m.c, value), got::end);
     EXPECT_EQ(value, 3);
     EXPECT_TRUE(ended(m.c));
 }
 
-TEST(ReadInt, EndOfInputAfterALoneSign) {
+TEST(ReadInt, ALoneSignAtTheEndIsAFailedNumberThenTheEnd) {
     memory_console m("-");
     std::int32_t value = 3;
-    EXPECT_EQ(read_int(m.c, value), end_of_input);
+    EXPECT_EQ(read_int(m.c, value), got::retry);
+    EXPECT_FALSE(ended(m.c));
+    EXPECT_EQ(read_int(m.c, value), got::end);
     EXPECT_EQ(value, 3);
 }
 
@@ -153,17 +150,36 @@ TEST(ReadChar, ReturnsEveryByteAndThenEndOfInput) {
     EXPECT_EQ(read_char(m.c), end_of_input);
 }
 
-TEST(ReadLine, TakesTheRestOfTheCurrentLine) {
+TEST(ReadText, TakesTheRestOfTheCurrentLine) {
     memory_console m("12 ab\r\nnext\nlast");
     EXPECT_EQ(read_value(m.c), 12);
     std::string text;
-    ASSERT_TRUE(read_line(m.c, text));
+    ASSERT_TRUE(read_text(m.c, text));
     EXPECT_EQ(text, " ab\r");
-    ASSERT_TRUE(read_line(m.c, text));
+    ASSERT_TRUE(read_text(m.c, text));
     EXPECT_EQ(text, "next");
-    ASSERT_TRUE(read_line(m.c, text));
+    ASSERT_TRUE(read_text(m.c, text));
     EXPECT_EQ(text, "last");
-    EXPECT_FALSE(read_line(m.c, text));
+    EXPECT_FALSE(read_text(m.c, text));
+}
+
+TEST(ReadText, ALastLineWithoutItsBreakIsNoLineWhereOneIsRequired) {
+    memory_console m("name\nlast");
+    std::string text;
+    ASSERT_TRUE(read_text(m.c, text, text_form::converted, line_end::required));
+    EXPECT_EQ(text, "name");
+    EXPECT_FALSE(read_text(m.c, text, text_form::converted, line_end::required));
+    EXPECT_TRUE(ended(m.c));
+}
+
+TEST(ReadTypedChar, AUtf8SequenceIsOneCharacterOnlyUnderAUtf8Locale) {
+    const std::string typed = "\xD0\xB4\xE6\x97\xA5\xD0x\n";
+    memory_console utf8(typed, true);
+    for (std::string_view expected : {"\xD0\xB4", "\xE6\x97\xA5", "\xD0", "x", "\n"})
+        EXPECT_EQ(read_typed_char(utf8.c), expected);
+    EXPECT_EQ(read_typed_char(utf8.c), "");
+    memory_console bytes(typed);
+    for (char ch : typed) EXPECT_EQ(read_typed_char(bytes.c), std::string(1, ch));
 }
 
 TEST(Output, NothingIsWrittenAfterEndOfInput) {
@@ -171,7 +187,6 @@ TEST(Output, NothingIsWrittenAfterEndOfInput) {
     write(m.c, "before");
     EXPECT_EQ(read_char(m.c), end_of_input);
     write(m.c, "after");
-    print(m.c, "%d", 5);
     put_int(m.c, 7, 3);
     EXPECT_EQ(m.output(), "before");
 }
@@ -191,11 +206,17 @@ TEST(Output, PutIntMatchesPrintf) {
     EXPECT_EQ(m.output(), expected);
 }
 
-TEST(Output, PrintFormatsLongTexts) {
-    memory_console m("");
-    std::string long_text(2000, 'x');
-    print(m.c, "<%s|%25s|%5d>", long_text.c_str(), "ab", -3);
-    EXPECT_EQ(m.output(), "<" + long_text + "|" + std::string(23, ' ') + "ab|   -3>");
+TEST(Output, AFailedWriteEndsTheDialogueAndTheRunFails) {
+    int full = ::open("/dev/full", O_WRONLY);
+    if (full < 0) GTEST_SKIP() << "no /dev/full here";
+    console c;
+    open_descriptors(c, -1, full);
+    write(c, "lost");
+    EXPECT_FALSE(ended(c));
+    flush(c);
+    EXPECT_TRUE(ended(c));
+    EXPECT_EQ(close(c), 1);
+    ::close(full);
 }
 
 TEST(Output, IsFlushedBeforeReadingTheNextLineFromADescriptor) {
@@ -206,11 +227,10 @@ TEST(Output, IsFlushedBeforeReadingTheNextLineFromADescriptor) {
     ASSERT_EQ(::write(in_pipe[1], "5\n", 2), 2);
     ::close(in_pipe[1]);
     console c;
-    c.in_fd = in_pipe[0];
-    c.out_fd = out_pipe[1];
+    open_descriptors(c, in_pipe[0], out_pipe[1]);
     write(c, "prompt: ");
     std::int32_t value = 0;
-    EXPECT_EQ(read_int(c, value), 1);
+    EXPECT_EQ(read_int(c, value), got::value);
     EXPECT_EQ(value, 5);
     char seen[16] = {};
     EXPECT_EQ(::read(out_pipe[0], seen, sizeof seen), 8);
@@ -237,11 +257,9 @@ TEST(Input, LongLinesAcrossManyBlocks) {
     }
     ::close(fds[1]);
     console c;
-    std::string out;
-    c.in_fd = fds[0];
-    c.out_str = &out;
+    open_descriptors(c, fds[0], -1);
     std::string text;
-    ASSERT_TRUE(read_line(c, text));
+    ASSERT_TRUE(read_text(c, text));
     EXPECT_EQ(text, big);
     EXPECT_EQ(read_value(c), 7);
     ::close(fds[0]);
@@ -271,6 +289,13 @@ TEST(Cp1251, InvalidOrMissingCharactersBecomeQuestionMarks) {
     EXPECT_EQ(utf8_to_cp1251("\xC0\xAF"), "??"); // overlong
     EXPECT_EQ(utf8_to_cp1251("日本"), "??");     // not in the code page
     EXPECT_EQ(utf8_to_cp1251("\xF0\x9F\x98\x80x"), "?x");
+    // One '?' for every maximal invalid subpart: a lead byte whose next
+    // byte lies outside its range stands alone.
+    EXPECT_EQ(utf8_to_cp1251("\xE0\x80"), "??");
+    EXPECT_EQ(utf8_to_cp1251("\xED\xA0\x80"), "???"); // a surrogate
+    EXPECT_EQ(utf8_to_cp1251("\xF4\x90\x80\x80"), "????");
+    EXPECT_EQ(utf8_to_cp1251("\xF0\x90\x80"), "?"); // one cut-short sequence
+    EXPECT_EQ(utf8_to_cp1251("\xE1\x80\xD0\xB4"), "?\xE4");
 }
 
 TEST(Cp1251, LiteralsAreConvertedAtCompileTime) {
@@ -282,22 +307,22 @@ TEST(Cp1251, LiteralsAreConvertedAtCompileTime) {
 }
 
 TEST(Cp1251, ConsoleConvertsOutputAndTypedLinesWhenSwitchedOn) {
-    memory_console m("\xD0\xB4\xD0\xB0 x\n");
-    m.c.convert_cp1251 = true;
+    memory_console m("\xD0\xB4\xD0\xB0 x\n", true);
+    use_cp1251(m.c);
     write(m.c, "\xC4\xE0\n");
     EXPECT_EQ(read_char(m.c), 0xE4);
     std::string rest;
-    ASSERT_TRUE(read_line(m.c, rest));
+    ASSERT_TRUE(read_text(m.c, rest));
     EXPECT_EQ(rest, "\xE0 x");
     EXPECT_EQ(m.output(), "Да\n");
 }
 
 TEST(Cp1251, ALineCanBeTakenAsTyped) {
-    memory_console m("\xE6\x97\xA5\xD0\xB4.txt\n\xD0\xB4\n");
-    m.c.convert_cp1251 = true;
+    memory_console m("\xE6\x97\xA5\xD0\xB4.txt\n\xD0\xB4\n", true);
+    use_cp1251(m.c);
     std::string name;
-    ASSERT_TRUE(read_line(m.c, name, true));
+    ASSERT_TRUE(read_text(m.c, name, text_form::as_typed));
     EXPECT_EQ(name, "\xE6\x97\xA5\xD0\xB4.txt"); // a letter the code page lacks survives
-    ASSERT_TRUE(read_line(m.c, name));
+    ASSERT_TRUE(read_text(m.c, name));
     EXPECT_EQ(name, "\xE4");
 }

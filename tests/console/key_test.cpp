@@ -48,10 +48,7 @@ TEST(KeyWait, TakesOneKeyAndLeavesWhatIsTypedAfterIt) {
     for (const auto& [key, after] : typed) {
         pseudo_terminal pty;
         con::console c;
-        std::string out;
-        c.in_fd = pty.slave;
-        c.in_tty = true;
-        c.out_str = &out;
+        con::open_descriptors(c, pty.slave, -1);
         std::thread waiter([&] { con::wait_key(c); });
         // Type only once the key wait has switched the terminal, as a quick
         // typist would: the key and the next answer in one burst.

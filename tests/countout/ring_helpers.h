@@ -1,10 +1,11 @@
 // Rings of soldiers named by their numbers, counts run over them, and a
-// dialogue session over typed text, for the countout tests.
+// the dialogue session of every test, for the countout tests.
 #pragma once
 
 #include "console.h"
 #include "count.h"
 #include "ring.h"
+#include "support.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -20,23 +21,7 @@ using countout::soldier;
 
 constexpr std::string_view invalid = "Vvedeno nevernoe znachenie!\nPovtorite vvod: ";
 
-// A dialogue over the typed text, its output gathered in out.
-struct session {
-    con::console c;
-    std::string out;
-    explicit session(std::string_view input) { con::open_memory(c, input, out); }
-    std::string output() {
-        con::flush(c);
-        return out;
-    }
-    // What a read left pending of its line, without the line break. Each
-    // caller has a rest to find, so read_line never takes a new line.
-    std::string rest() {
-        std::string text;
-        EXPECT_TRUE(con::read_line(c, text));
-        return text;
-    }
-};
+using test_support::session;
 
 // A ring of n soldiers (n >= 1) named "1".."n", allocated as the program does.
 inline soldier* make_ring(int n) {

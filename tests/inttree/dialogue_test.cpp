@@ -1,4 +1,5 @@
 #include "inttree.h"
+#include "support.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -14,14 +15,7 @@ const std::string ask_value = "Vvedite chislo: ";
 const std::string ask_done = "Vvod zakonchen? y - exit: ";
 const std::string bad_value = "Vvedeno nevernoe znachenie!\nPovtorite vvod: ";
 
-std::string run_dialogue(const std::string& input) {
-    con::console c;
-    std::string out;
-    con::open_memory(c, input, out);
-    EXPECT_EQ(inttree::run(c), 0);
-    con::flush(c);
-    return out;
-}
+std::string run_dialogue(const std::string& input) { return test_support::dialogue(inttree::run, input); }
 
 TEST(Dialogue, ChoiceSixEndsAtOnce) { EXPECT_EQ(run_dialogue("5\n6\n1\n"), root_question + menu); }
 
@@ -34,7 +28,7 @@ TEST(Dialogue, EndOfInputStopsEveryRead) {
     EXPECT_EQ(run_dialogue("5\n3\n"), root_question + menu + ask_value);
     EXPECT_EQ(run_dialogue("5\n3\nq\n"), root_question + menu + ask_value + bad_value);
     EXPECT_EQ(run_dialogue("5\n3\n7"), root_question + menu + ask_value + ask_done);
-    EXPECT_EQ(run_dialogue("5\n3\n-"), root_question + menu + ask_value);
+    EXPECT_EQ(run_dialogue("5\n3\n-"), root_question + menu + ask_value + bad_value);
     EXPECT_EQ(run_dialogue("5\n4\n"), root_question + menu + "Vvedite element dlja udalenija: \n");
 }
 

@@ -1,4 +1,5 @@
 #include "inttree.h"
+#include "support.h"
 #include "test_trees.h"
 
 #include <algorithm>
@@ -19,17 +20,10 @@ constexpr const char* delete_prompt = "Vvedite element dlja udalenija: \n";
 
 // Runs delete_element with the given typed input; returns what it printed.
 std::string run_delete(built_tree& t, const std::string& input, std::string* rest = nullptr) {
-    con::console c;
-    std::string out;
-    con::open_memory(c, input, out);
-    t.root = inttree::delete_element(c, t.root);
-    if (rest != nullptr) {
-        rest->clear();
-        if (c.pos < c.line_len) rest->assign(c.line + c.pos, c.line_len - c.pos);
-        rest->append(c.inbuf.data() + c.inbuf_begin, c.inbuf_end - c.inbuf_begin);
-    }
-    con::flush(c);
-    return out;
+    test_support::session s(input);
+    t.root = inttree::delete_element(s.c, t.root);
+    if (rest != nullptr) *rest = s.rest();
+    return s.output();
 }
 
 void expect_links(const node* p, const node* left, const node* right) {

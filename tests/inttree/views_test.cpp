@@ -1,4 +1,5 @@
 #include "inttree.h"
+#include "support.h"
 #include "test_trees.h"
 
 #include <cstdio>
@@ -20,9 +21,8 @@ using inttree_test::fill;
 enum class view { tree, ascending, descending, sideways };
 
 std::string render(view v, node* root) {
-    con::console c;
-    std::string out;
-    con::open_memory(c, "", out);
+    test_support::session s("");
+    con::console& c = s.c;
     switch (v) {
     case view::tree:
         inttree::print_tree(c, root);
@@ -37,8 +37,7 @@ std::string render(view v, node* root) {
         inttree::print_sideways(c, root, 0);
         break;
     }
-    con::flush(c);
-    return out;
+    return s.output();
 }
 
 std::string fields(const std::vector<std::int32_t>& values, const char* format) {
@@ -126,12 +125,9 @@ TEST(Views, SignsAndWideValues) {
 TEST(Views, SidewaysIndentStartsWhereAsked) {
     built_tree t;
     fill(t, {2, 1, 3});
-    con::console c;
-    std::string out;
-    con::open_memory(c, "", out);
-    inttree::print_sideways(c, t.root, 3);
-    con::flush(c);
-    EXPECT_EQ(out, "     1\n   2\n     3\n");
+    test_support::session s("");
+    inttree::print_sideways(s.c, t.root, 3);
+    EXPECT_EQ(s.output(), "     1\n   2\n     3\n");
 }
 
 TEST(Views, RandomShapesMatchTheReferenceWalks) {
@@ -221,7 +217,7 @@ TEST(Views, DegenerateTreeSideways) {
         }
     });
     con::console c;
-    c.out_fd = fds[1];
+    con::open_descriptors(c, -1, fds[1]);
     inttree::print_sideways(c, t.root, 0);
     con::flush(c);
     ::close(fds[1]);

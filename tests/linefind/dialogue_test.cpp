@@ -1,4 +1,6 @@
+#include "cp1251.h"
 #include "linefind.h"
+#include "support.h"
 
 #include <gtest/gtest.h>
 
@@ -39,20 +41,16 @@ protected:
         char name[] = "/tmp/linefind_dialogue.XXXXXX";
         ASSERT_NE(::mkdtemp(name), nullptr);
         dir = name;
-        ::setenv("LC_ALL", "C", 1);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
     std::string make_file(const std::string& name, const std::string& bytes) {
         std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
         return dir + "/" + name;
     }
-    static std::string talk(const std::string& typed) {
-        std::string out;
-        con::console c;
-        con::open_memory(c, typed, out);
-        EXPECT_EQ(run(c), 0);
-        con::flush(c);
-        return out;
+    static std::string talk(const std::string& typed, bool utf8 = false) {
+        test_support::session s(typed, utf8);
+        EXPECT_EQ(run(s.c), 0);
+        return s.output();
     }
 };
 
@@ -103,8 +101,10 @@ TEST_F(Dialogue, EndOfInputAtEveryReadEndsQuietly) {
     EXPECT_EQ(talk(dir + "/missing\n"), ask_name + no_file);
     EXPECT_EQ(talk(a + "\n"), ask_name + ask_string);
     EXPECT_EQ(talk(a + "\nab\n"), ask_name + ask_string + header + row("ab.", 1) + go_on);
-    // A last line without its line break is still a typed line.
-    EXPECT_EQ(talk(a + "\nab"), ask_name + ask_string + header + row("ab.", 1) + go_on);
+    // A last line without its line break is no answer: the file is not
+    // opened, the string not searched.
+    EXPECT_EQ(talk(dir + "/missing"), ask_name);
+    EXPECT_EQ(talk(a + "\nab"), ask_name + ask_string);
 }
 
 TEST_F(Dialogue, LongTypedLinesAndSentencesAreKeptWhole) {
@@ -116,19 +116,15 @@ TEST_F(Dialogue, LongTypedLinesAndSentencesAreKeptWhole) {
 }
 
 TEST_F(Dialogue, Utf8ConsoleConvertsTextsButNotTheFile) {
-    ::setenv("LC_ALL", "C.UTF-8", 1);
-    if (!con::locale_is_utf8()) GTEST_SKIP() << "no UTF-8 locale here";
     std::string path = make_file("имя.txt", cp_text("Мама мыла раму. Мама мыла раму."_cp));
-    std::string out = talk(path + "\nмыла\nд\n");
+    std::string out = talk(path + "\nмыла\nд\n", true);
     std::string expected = ask_name + ask_string + header + row(cp_text("Мама мыла раму."_cp), 2) + go_on;
     EXPECT_EQ(out, con::cp1251_to_utf8(expected));
 }
 
 TEST_F(Dialogue, Utf8ConsoleOpensANameOutsideTheCodePage) {
-    ::setenv("LC_ALL", "C.UTF-8", 1);
-    if (!con::locale_is_utf8()) GTEST_SKIP() << "no UTF-8 locale here";
     std::string path = make_file("日本.txt", "Found it. Not here.");
-    std::string out = talk(path + "\nit\nn\n");
+    std::string out = talk(path + "\nit\nn\n", true);
     EXPECT_EQ(out, con::cp1251_to_utf8(ask_name + ask_string + header + row("Found it.", 1) + go_on));
 }
 

@@ -1,5 +1,7 @@
 #include "maxcut.h"
 
+#include "support.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -130,14 +132,7 @@ TEST(Allocation, ShrinkKeepsTheResultAndAnEmptyBlockForOneRelease) {
     std::free(same);
 }
 
-std::string dialogue(std::string_view input) {
-    con::console c;
-    std::string out;
-    con::open_memory(c, input, out);
-    EXPECT_EQ(maxcut::run(c), 0);
-    con::flush(c);
-    return out;
-}
+std::string dialogue(std::string_view input) { return test_support::dialogue(maxcut::run, input); }
 
 TEST(Dialogue, InputEndingAfterAnyLineStopsCleanly) {
     const std::string input = "0\nx\n3\n1 2 3\n4 -9\n6\n7 8 5\n";

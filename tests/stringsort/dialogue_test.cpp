@@ -1,19 +1,14 @@
 #include "stringsort.h"
 
+#include "support.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
 
-std::string dialogue(std::string_view input) {
-    std::string out;
-    con::console c;
-    con::open_memory(c, input, out);
-    EXPECT_EQ(stringsort::run(c), 0);
-    con::flush(c);
-    return out;
-}
+std::string dialogue(std::string_view input) { return test_support::dialogue(stringsort::run, input); }
 
 const std::string ask_n = "Vvedite kolovo strok n = ";
 const std::string ask_m = "Vvedite razmer strok m = ";

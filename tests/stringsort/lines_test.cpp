@@ -1,5 +1,7 @@
 #include "lines.h"
 
+#include "support.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -47,15 +49,12 @@ TEST(Tables, NoLinesNeedNoTablesWhateverTheSize) {
 
 // Reads lines from typed input into buffers of size m; returns what the
 // buffers hold and the character the next read would take.
-struct reader {
-    std::string out;
-    con::console c;
+struct reader : test_support::session {
     char** lines = nullptr;
     std::int32_t** sums = nullptr;
     int n;
 
-    reader(std::string_view input, int count, int m) : n(count) {
-        con::open_memory(c, input, out);
+    reader(std::string_view input, int count, int m) : session(input), n(count) {
         EXPECT_TRUE(allocate_tables(lines, sums, n, m));
     }
     ~reader() { release_tables(lines, sums, n); }
@@ -66,8 +65,7 @@ TEST(ReadLine, ShortLineLosesOnlyItsLineBreak) {
     ASSERT_TRUE(read_line(r.c, r.lines, 0, 5));
     EXPECT_STREQ(r.lines[0], "abc");
     EXPECT_EQ(con::read_char(r.c), 'n'); // nothing of the line was left
-    con::flush(r.c);
-    EXPECT_EQ(r.out, "Vvedite 1 stroky:\n");
+    EXPECT_EQ(r.output(), "Vvedite 1 stroky:\n");
 }
 
 TEST(ReadLine, LineOfMMinusOneCharactersStaysWhole) {

@@ -3,6 +3,8 @@
 #include "lines.h"
 #include "stringsort.h"
 
+#include "support.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -51,12 +53,10 @@ TEST(Entries, SizesAllowed) {
 }
 
 TEST(LineBuffer, HoldsWhatWasKeptWhateverTheSize) {
-    std::string out;
-    con::console c;
-    con::open_memory(c, "Abc 5\n" + std::string(100000, 'x') + "\n", out);
+    test_support::session s("Abc 5\n" + std::string(100000, 'x') + "\n");
     char* lines[2] = {nullptr, nullptr};
-    ASSERT_TRUE(read_line(c, lines, 0, INT_MAX));
-    ASSERT_TRUE(read_line(c, lines, 1, INT_MAX));
+    ASSERT_TRUE(read_line(s.c, lines, 0, INT_MAX));
+    ASSERT_TRUE(read_line(s.c, lines, 1, INT_MAX));
     EXPECT_STREQ(lines[0], "Abc 5");
     EXPECT_LT(malloc_usable_size(lines[0]), 64u);
     EXPECT_EQ(std::string(lines[1]), std::string(100000, 'x'));
@@ -66,22 +66,16 @@ TEST(LineBuffer, HoldsWhatWasKeptWhateverTheSize) {
 }
 
 TEST(LineBuffer, EndOfInputLeavesTheLineAsItWas) {
-    std::string out;
-    con::console c;
-    con::open_memory(c, "partial", out);
+    test_support::session s("partial");
     char* lines[1] = {nullptr};
-    EXPECT_FALSE(read_line(c, lines, 0, 100));
+    EXPECT_FALSE(read_line(s.c, lines, 0, 100));
     EXPECT_EQ(lines[0], nullptr);
 }
 
 TEST(Dialogue, LargestCountAndSizeAskForLinesAtOnce) {
-    std::string out;
-    con::console c;
-    con::open_memory(c, "2147483647\n2147483647\nfirst\nsecond\n", out);
-    EXPECT_EQ(run(c), 0);
-    con::flush(c);
-    EXPECT_EQ(out, "Vvedite kolovo strok n = Vvedite razmer strok m = Vvedite 1 stroky:\n"
-                   "Vvedite 2 stroky:\nVvedite 3 stroky:\n");
+    EXPECT_EQ(test_support::dialogue(run, "2147483647\n2147483647\nfirst\nsecond\n"),
+              "Vvedite kolovo strok n = Vvedite razmer strok m = Vvedite 1 stroky:\n"
+              "Vvedite 2 stroky:\nVvedite 3 stroky:\n");
 }
 
 } // namespace

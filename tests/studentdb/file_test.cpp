@@ -1,3 +1,4 @@
+#include "cp1251.h"
 #include "scratch.h"
 #include "student.h"
 

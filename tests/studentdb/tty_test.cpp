@@ -33,7 +33,7 @@ TEST_F(tty_test, MissingFileMessageWaitsForOneKeyOnTerminal) {
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         ::setenv("LC_ALL", "C.UTF-8", 1);
-        ::_exit(con::run_stdio(studentdb::run));
+        ::_exit(con::run_stdio("studentdb", studentdb::run));
     }
     std::string screen;
     EXPECT_TRUE(shown(master, screen, "Файла не существует!\r\n", 10000)) << screen;

@@ -1,0 +1,201 @@
+// Typed-line input: the current line, discard, and the character, text and
+// integer reads that take from it.
+#include "cp1251.h"
+#include "state.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace con {
+
+namespace {
+
+constexpr std::size_t block_size = std::size_t{64} * 1024;
+
+bool is_space(int ch) {
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
+
+bool is_digit(int ch) { return ch >= '0' && ch <= '9'; }
+
+// Reads one more block from the input source into inbuf. Returns false when
+// the source has nothing more (end of file or a read error).
+bool fill(console_state& s) {
+    if (s.in_exhausted) return false;
+    // Whoever types the next line must see everything written so far.
+    flush_output(s);
+    if (s.ended) return false;
+    if (s.inbuf_begin > 0) {
+        std::memmove(s.inbuf.data(), s.inbuf.data() + s.inbuf_begin, s.inbuf_end - s.inbuf_begin);
+        s.inbuf_end -= s.inbuf_begin;
+        s.inbuf_begin = 0;
+    }
+    if (s.inbuf.size() - s.inbuf_end < block_size / 2) s.inbuf.resize(s.inbuf.size() * 2 + block_size);
+    std::size_t got = sys::read_input(s, s.inbuf.data() + s.inbuf_end, s.inbuf.size() - s.inbuf_end);
+    if (got == 0) {
+        s.in_exhausted = true;
+        return false;
+    }
+    s.inbuf_end += got;
+    return true;
+}
+
+void set_line(console_state& s, std::size_t begin, std::size_t end) {
+    s.line = s.inbuf.data() + begin;
+    s.line_len = end - begin;
+    s.pos = 0;
+    s.inbuf_begin = end;
+    s.typed = s.line;
+    s.typed_len = s.line_len;
+    if (s.convert_cp1251) {
+        s.converted = utf8_to_cp1251(std::string_view(s.line, s.line_len));
+        s.line = s.converted.data();
+        s.line_len = s.converted.size();
+    }
+}
+
+void end_input(console_state& s) {
+    s.line = nullptr;
+    s.line_len = 0;
+    s.pos = 0;
+    s.ended = true;
+}
+
+// Makes the next typed line current. Returns false, and ends the dialogue,
+// when there is none.
+bool next_line(console_state& s) {
+    if (s.ended) return false;
+    std::size_t scanned = s.inbuf_begin;
+    for (;;) {
+        const void* nl = nullptr;
+        if (scanned < s.inbuf_end) nl = std::memchr(s.inbuf.data() + scanned, '\n', s.inbuf_end - scanned);
+        if (nl != nullptr) {
+            auto end = static_cast<std::size_t>(static_cast<const char*>(nl) - s.inbuf.data()) + 1;
+            set_line(s, s.inbuf_begin, end);
+            return true;
+        }
+        scanned = s.inbuf_end;
+        std::size_t kept_before = s.inbuf_begin;
+        if (!fill(s)) {
+            if (s.inbuf_begin < s.inbuf_end && !s.ended) {
+                set_line(s, s.inbuf_begin, s.inbuf_end);
+                return true;
+            }
+            end_input(s);
+            return false;
+        }
+        scanned -= kept_before; // fill moved the unread bytes to the front
+    }
+}
+
+// The next character of the current line without taking it; takes a new
+// line when the current one is used up. end_of_input when there is none.
+int peek_waiting(console_state& s) {
+    if (s.pos == s.line_len && !next_line(s)) return end_of_input;
+    return static_cast<unsigned char>(s.line[s.pos]);
+}
+
+} // namespace
+
+int read_char(console& c) {
+    console_state& s = state_of(c);
+    int ch = peek_waiting(s);
+    if (ch != end_of_input) ++s.pos;
+    return ch;
+}
+
+std::string_view read_typed_char(console& c) {
+    console_state& s = state_of(c);
+    if (peek_waiting(s) == end_of_input) return {};
+    std::string_view rest(s.line + s.pos, s.line_len - s.pos);
+    std::size_t len = 1;
+    if (s.utf8 && !s.convert_cp1251) len = std::max<std::size_t>(utf8_sequence(rest), 1);
+    s.pos += len;
+    return rest.substr(0, len);
+}
+
+bool read_text(console& c, std::string& text, text_form form, line_end end) {
+    console_state& s = state_of(c);
+    text.clear();
+    if (peek_waiting(s) == end_of_input) return false;
+    bool has_break = s.line[s.line_len - 1] == '\n';
+    if (end == line_end::required && !has_break) {
+        // Only the last line lacks its line break: the read meets the end.
+        end_input(s);
+        return false;
+    }
+    std::size_t stop = s.line_len - (has_break ? 1 : 0);
+    if (form == text_form::converted || !s.convert_cp1251) {
+        text.assign(s.line + s.pos, stop - s.pos);
+    } else if (s.pos == 0) {
+        text.assign(s.typed, s.typed_len - (has_break ? 1 : 0));
+    } else {
+        // Part of the line is already read: its rest is only known converted.
+        text = cp1251_to_utf8(std::string_view(s.line + s.pos, stop - s.pos));
+    }
+    s.pos = s.line_len;
+    return true;
+}
+
+got read_int(console& c, std::int32_t& value, int width) {
+    console_state& s = state_of(c);
+    int ch = peek_waiting(s);
+    while (ch != end_of_input && is_space(ch)) {
+        ++s.pos;
+        ch = peek_waiting(s);
+    }
+    if (ch == end_of_input) return got::end;
+    int used = 0;
+    bool negative = false;
+    if (ch == '+' || ch == '-') {
+        // A sign is an answer even when the input ends right after it:
+        // nothing converts, and the next read meets the end.
+        negative = ch == '-';
+        ++s.pos;
+        ++used;
+    }
+    std::uint32_t magnitude = 0;
+    int digits = 0;
+    const char* line = s.line;
+    while ((width == 0 || used < width) && s.pos < s.line_len && is_digit(line[s.pos])) {
+        magnitude = magnitude * 10u + static_cast<std::uint32_t>(line[s.pos] - '0');
+        ++s.pos;
+        ++used;
+        ++digits;
+    }
+    if (digits == 0) return got::retry;
+    value = static_cast<std::int32_t>(negative ? 0u - magnitude : magnitude);
+    return got::value;
+}
+
+bool ask_int(console& c, const int_question& q, std::int32_t& value) {
+    for (;;) {
+        if (!q.prompt.empty()) write(c, q.prompt);
+        std::int32_t answer = 0;
+        got g = read_int(c, answer, q.width);
+        if (g == got::end) return false;
+        if (g == got::value && answer >= q.min && answer <= q.max) {
+            value = answer;
+            return true;
+        }
+        write(c, q.error);
+        discard(c);
+    }
+}
+
+void discard(console& c) {
+    console_state& s = state_of(c);
+    s.pos = s.line_len;
+}
+
+bool ended(const console& c) { return state_of(c).ended; }
+
+std::string unread(const console& c) {
+    const console_state& s = state_of(c);
+    std::string rest;
+    if (s.pos < s.line_len) rest.assign(s.line + s.pos, s.line_len - s.pos);
+    rest.append(s.inbuf.data() + s.inbuf_begin, s.inbuf_end - s.inbuf_begin);
+    return rest;
+}
+
+} // namespace con

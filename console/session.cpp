@@ -1,0 +1,71 @@
+// A console's life: connected to standard input and output, to descriptors
+// or to memory, and closed at the end of the run.
+#include "state.h"
+
+#include <new>
+
+namespace con {
+
+console::console() : state_(std::make_unique<console_state>()) {}
+console::~console() = default;
+
+console_state& state_of(console& c) { return *c.state_; }
+const console_state& state_of(const console& c) { return *c.state_; }
+
+int run_stdio(const char* program, int (*run)(console&)) {
+    int status = 0;
+    try {
+        console c;
+        console_state& s = state_of(c);
+        s.program = program;
+        sys::open_stdio(s);
+        try {
+            status = run(c);
+        } catch (const std::bad_alloc&) {
+            sys::report(s, "out of memory", 0);
+            status = 1;
+        }
+        if (close(c) != 0) status = 1;
+        sys::close_stdio(s);
+    } catch (const std::bad_alloc&) {
+        status = 1; // not even the console could be had
+    }
+    return status;
+}
+
+void open_memory(console& c, std::string_view input, std::string& out, bool utf8) {
+    console_state& s = state_of(c);
+    s.in_exhausted = true;
+    s.inbuf.assign(input.begin(), input.end());
+    s.inbuf_begin = 0;
+    s.inbuf_end = s.inbuf.size();
+    s.out_str = &out;
+    s.utf8 = utf8;
+}
+
+void open_descriptors(console& c, int in_fd, int out_fd) {
+    console_state& s = state_of(c);
+    s.in_fd = in_fd;
+    s.out_fd = out_fd;
+    s.terminal = sys::is_terminal(in_fd);
+}
+
+int close(console& c) {
+    console_state& s = state_of(c);
+    flush_output(s);
+    return s.write_failed ? 1 : 0;
+}
+
+void wait_key(console& c) {
+    console_state& s = state_of(c);
+    if (!s.terminal || s.ended) return;
+    flush_output(s);
+    if (!s.ended) sys::wait_key(s);
+}
+
+void use_cp1251(console& c) {
+    console_state& s = state_of(c);
+    s.convert_cp1251 = s.utf8;
+}
+
+} // namespace con

@@ -1,0 +1,72 @@
+// What a console holds. Private to the console's own files: programs and
+// tests go through the functions of console.h.
+#pragma once
+
+#include "console.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace con {
+
+struct console_state {
+    // Input: a file descriptor, or the whole input in memory (in_exhausted
+    // set from the start).
+    int in_fd = 0;
+    bool terminal = false;     // standard input is a terminal: key waits wait
+    bool in_exhausted = false; // the source has nothing more to give
+    std::vector<char> inbuf;   // bytes taken from the source, not yet read
+    std::size_t inbuf_begin = 0;
+    std::size_t inbuf_end = 0;
+
+    // The current line: [line, line + line_len), read position pos. With
+    // conversion on, line points into converted and typed keeps the bytes
+    // as they came.
+    const char* line = nullptr;
+    std::size_t line_len = 0;
+    std::size_t pos = 0;
+    std::string converted;
+    const char* typed = nullptr;
+    std::size_t typed_len = 0;
+    bool ended = false; // input ended, or output failed: the dialogue is over
+
+    // Output: to out_fd, or appended to *out_str.
+    int out_fd = 1;
+    std::string* out_str = nullptr;
+    std::string outbuf;
+    bool write_failed = false;
+
+    // Text: the locale's character set is UTF-8; the Windows-1251
+    // conversion is on (use_cp1251 under a UTF-8 locale).
+    bool utf8 = false;
+    bool convert_cp1251 = false;
+
+    const char* program = "console"; // names the program in messages on standard error
+};
+
+console_state& state_of(console& c);
+const console_state& state_of(const console& c);
+
+// Writes the buffered output; on failure reports it once and ends the dialogue.
+void flush_output(console_state& s);
+
+// What the operating system offers the console: one file per system.
+namespace sys {
+// Reads up to size bytes of input; 0 at the end of input or on an error.
+std::size_t read_input(console_state& s, char* data, std::size_t size);
+// Writes all of data; false, with errno set, when that failed.
+bool write_output(console_state& s, const char* data, std::size_t size);
+// True when fd is a terminal.
+bool is_terminal(int fd);
+// Sets up standard input and output for a run: terminal detection, locale.
+void open_stdio(console_state& s);
+// Undoes what open_stdio changed.
+void close_stdio(console_state& s);
+// Waits for one key press on the terminal s.in_fd.
+void wait_key(console_state& s);
+// Writes one line to standard error.
+void report(const console_state& s, const char* what, int error);
+} // namespace sys
+
+} // namespace con
