@@ -14,7 +14,7 @@ top=$PWD
 seconds=${1:-60}
 shift || true
 programs=("$@")
-[ ${#programs[@]} -gt 0 ] || programs=(inttree countout studentdb linefind stringsort colinsert maxcut)
+[ ${#programs[@]} -gt 0 ] || mapfile -t programs <programs.list
 
 mkdir -p build/fuzz
 targets=()

@@ -19,10 +19,8 @@ runner=$build/bin/transcript_runner
 
 wrappers=$(mktemp -d "${TMPDIR:-/tmp}/valgrind-check.XXXXXX")
 trap 'rm -rf "$wrappers"' EXIT
-programs=()
-for program in inttree countout studentdb linefind stringsort colinsert maxcut; do
-    [ -x "$build/bin/$program" ] || continue
-    programs+=("$program")
+mapfile -t programs <"$source_dir/programs.list"
+for program in "${programs[@]}"; do
     cat >"$wrappers/$program" <<WRAP
 #!/bin/sh
 exec valgrind --quiet --leak-check=full --show-leak-kinds=all --errors-for-leak-kinds=definite,indirect,possible --error-exitcode=9 "$build/bin/$program" "\$@"

@@ -2,11 +2,9 @@
 """inttree at the limits of its numbers: values and menu choices of the
 largest and smallest int and numbers that wrap; a chain of a million values
 (a quarter under the sanitizers), the deepest tree there is, viewed and cut."""
-import os
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "faults"))
-from bigrun import check, check_run, finish, run, scaled  # noqa: E402
+from bigrun import check, check_run, finish, run, scaled
 
 program = sys.argv[1]
 menu = (b"\n0 - prosmotr dereva\n1 - prosmotr dereva v porjadke vozrastanija\n2 -prosmotr dereva v porjadke "
