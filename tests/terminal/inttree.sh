@@ -2,7 +2,7 @@
 # inttree in a terminal: building, viewing and emptying the tree, and the
 # key wait after "Net kornja! " when deleting from the emptied tree.
 #
-#   inttree.sh PROGRAM [dialogue|keyahead]
+#   inttree.sh PROGRAM [dialogue|keyahead|signals]
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
 prog=$1
 case_name=${2:-dialogue}
@@ -10,7 +10,15 @@ case_name=${2:-dialogue}
 menu='6 - exit'
 error='Vvedeno nevernoe znachenie!'
 
-term_start "$prog"
+if [ "$case_name" = signals ]; then
+    # Interrupted and stopped during the key wait, from an interactive dash:
+    # the terminal is back in line mode with echo each time the shell has
+    # it, and fg resumes the wait in one-key mode.
+    term_shell
+    enter "$(realpath "$prog")"
+else
+    term_start "$prog"
+fi
 wait_text "Vvedite inf v koren' dereva: "
 enter 50
 wait_text "$menu" 1
@@ -22,6 +30,35 @@ empty_tree() {
     enter 50
     wait_text "$menu" "$1"
 }
+
+# Reaches the key wait after "Net kornja! " (the menu shown N times before).
+key_wait() {
+    enter 4
+    wait_text 'Net kornja! ' "$2"
+    wait_key_wait
+    still_count "$menu" "$1"
+}
+
+if [ "$case_name" = signals ]; then
+    empty_tree 2
+    key_wait 2 1
+    tt send-keys -t "$T" C-z
+    wait_text 'Stopped'
+    wait_line_mode
+    enter fg
+    wait_key_wait
+    key Q
+    wait_text "$menu" 3
+    wait_line_mode
+    expect_absent 'Q'
+    key_wait 3 2
+    tt send-keys -t "$T" C-c
+    wait_text '$ ' 3
+    wait_line_mode
+    enter 'echo "status $?"'
+    wait_text 'status 130'
+    exit 0
+fi
 
 if [ "$case_name" = keyahead ]; then
     empty_tree 2

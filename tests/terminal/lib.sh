@@ -79,6 +79,19 @@ term_start() {
         fail "tmux could not start $1"
 }
 
+# term_shell: an interactive dash in a fresh pane, for runs that need the
+# shell's job control. dash repairs nothing of the terminal after a program
+# ends or stops, so what the terminal is left in is the program's doing.
+term_shell() {
+    command -v dash >/dev/null || { echo "dash not installed: skipped"; exit 77; }
+    [ "$TERM_RUNS" -gt 0 ] && tt kill-session -t "$T" >/dev/null 2>&1
+    TERM_RUNS=$((TERM_RUNS + 1))
+    T=run$TERM_RUNS
+    tt new-session -d -s "$T" -x 132 -y 50 -c "$WORKDIR" \
+        env LC_ALL=C.UTF-8 LANG=C.UTF-8 TERM=xterm PS1='$ ' dash -i || fail "tmux could not start dash"
+    wait_text '$ '
+}
+
 # The whole screen, scrollback included, as the person sees it.
 screen() { tt capture-pane -p -J -S - -t "$T" 2>/dev/null; }
 
