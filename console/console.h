@@ -41,8 +41,12 @@ private:
 
 // A program's main: runs its dialogue on standard input and output and
 // returns the exit status. program names it in messages on standard error.
-// Memory running out anywhere ends the run with such a message and status 1.
 int run_stdio(const char* program, int (*run)(console&));
+
+// Memory ran out where the dialogue has no message of its own: says so in
+// one line on standard error and ends the dialogue. Returns the run's exit
+// status, 1. run_stdio does the same for memory that runs out anywhere.
+int out_of_memory(console& c);
 
 // Connects the console to a string of typed input; output is appended to
 // out. utf8: behave as under a UTF-8 locale.
@@ -50,7 +54,7 @@ void open_memory(console& c, std::string_view input, std::string& out, bool utf8
 // Connects the console to file descriptors (a pipe, a terminal).
 void open_descriptors(console& c, int in_fd, int out_fd);
 // Flushes what is still buffered. Returns the run's exit status: 1 when
-// output could not be written, else 0.
+// output could not be written or memory ran out, else 0.
 int close(console& c);
 
 // Output. Nothing is written once the dialogue has ended.

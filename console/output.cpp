@@ -43,6 +43,7 @@ void flush_output(console_state& s) {
         // run end with a failure rather than report success.
         sys::report(s, "cannot write standard output", errno);
         s.write_failed = true;
+        s.failed = true;
         s.ended = true;
     }
     s.outbuf.clear();

@@ -22,8 +22,7 @@ int run_stdio(const char* program, int (*run)(console&)) {
         try {
             status = run(c);
         } catch (const std::bad_alloc&) {
-            sys::report(s, "out of memory", 0);
-            status = 1;
+            status = out_of_memory(c);
         }
         if (close(c) != 0) status = 1;
         sys::close_stdio(s);
@@ -50,10 +49,18 @@ void open_descriptors(console& c, int in_fd, int out_fd) {
     s.terminal = sys::is_terminal(in_fd);
 }
 
+int out_of_memory(console& c) {
+    console_state& s = state_of(c);
+    if (!s.failed) sys::report(s, "out of memory", 0);
+    s.failed = true;
+    s.ended = true;
+    return 1;
+}
+
 int close(console& c) {
     console_state& s = state_of(c);
     flush_output(s);
-    return s.write_failed ? 1 : 0;
+    return s.failed ? 1 : 0;
 }
 
 void wait_key(console& c) {

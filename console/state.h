@@ -35,7 +35,8 @@ struct console_state {
     int out_fd = 1;
     std::string* out_str = nullptr;
     std::string outbuf;
-    bool write_failed = false;
+    bool write_failed = false; // nothing more is tried once a write failed
+    bool failed = false;       // the run fails: output lost, or memory ran out
 
     // Text: the locale's character set is UTF-8; the Windows-1251
     // conversion is on (use_cp1251 under a UTF-8 locale).

@@ -9,7 +9,6 @@ namespace inttree {
 namespace {
 
 constexpr std::string_view bad_value = "Vvedeno nevernoe znachenie!\nPovtorite vvod: ";
-constexpr std::string_view out_of_memory = "Net svobodnoy pamjati!";
 
 // Writes text followed by a line break, as puts does.
 void put_line(con::console& c, std::string_view text) {
@@ -41,7 +40,7 @@ void add_elements(con::console& c, node* root) {
         if (!con::ask_int(c, value_to_add, n)) return;
         node* fresh = new_node(n);
         if (fresh == nullptr) {
-            con::write(c, out_of_memory);
+            con::write(c, no_memory);
             return;
         }
         link_leaf(root, fresh, hint);
@@ -110,7 +109,7 @@ node* delete_element(con::console& c, node* root) {
 int run(con::console& c) {
     node* root = new_node(0);
     if (root == nullptr) {
-        con::write(c, out_of_memory);
+        con::write(c, no_memory);
         return 0;
     }
     con::write(c, "Vvedite inf v koren' dereva: ");

@@ -9,8 +9,6 @@ namespace inttree {
 
 namespace {
 
-constexpr std::string_view out_of_memory = "Net svobodnoy pamjati!";
-
 bool push(stack_item*& st, node* item) {
     auto* frame = static_cast<stack_item*>(std::malloc(sizeof(stack_item)));
     if (frame == nullptr) return false;
@@ -67,7 +65,7 @@ void print_tree(con::console& c, node* root) {
     if (stacked && root->left != nullptr && root->right != nullptr) stacked = push(st, root);
     if (!stacked) {
         while (st != nullptr) pop(st);
-        con::write(c, out_of_memory);
+        con::write(c, no_memory);
         return;
     }
     con::put_int(c, root->inf, 4);
@@ -83,7 +81,7 @@ void print_tree(con::console& c, node* root) {
             // NOLINTNEXTLINE(clang-analyzer-core.NullDereference)
             if (p->left != nullptr && p->right != nullptr && !push(st, p)) {
                 while (st != nullptr) pop(st);
-                con::write(c, out_of_memory);
+                con::write(c, no_memory);
                 return;
             }
             con::put_int(c, p->inf, 4);

@@ -5,7 +5,12 @@
 #include "console.h"
 #include "tree.h"
 
+#include <string_view>
+
 namespace inttree {
+
+// Shown when a node or a frame of the pre-order walk cannot be had.
+inline constexpr std::string_view no_memory = "Net svobodnoy pamjati!";
 
 // One frame of the pre-order walk's stack.
 struct stack_item {

@@ -13,19 +13,20 @@ constexpr std::string_view bad_value = "Eror, vvedeno nevernoe znachenie\n";
 
 // Everything after the sizes: the lines, the sort and the two listings. The
 // tables grow as the lines are typed; count says how many entries they hold.
-// Returns when done, when input ends or when memory runs out.
-void sort_dialogue(con::console& c, char**& lines, std::int32_t**& sums, int& count, int n, int m) {
+// Returns the exit status when done, when input ends or when memory runs
+// out.
+int sort_dialogue(con::console& c, char**& lines, std::int32_t**& sums, int& count, int n, int m) {
     con::discard(c); // the rest of the line on which m was typed
     int capacity = 0;
     for (int i = 0; i < n; ++i) {
-        if (!add_entry(lines, sums, count, capacity, n)) return;
-        if (!read_line(c, lines, i, m)) return;
+        if (!add_entry(lines, sums, count, capacity, n)) return con::out_of_memory(c);
+        if (!read_line(c, lines, i, m)) return con::ended(c) ? 0 : con::out_of_memory(c);
     }
     print_lines(c, lines, n);
     // No discard here: what is left of a cut last line answers the question.
     con::write(c, "\nVvedite algoritm sortirovki. a - v alfavitnom porjadke, b - po vozrastaniju sum.\n");
     int choice = con::read_char(c);
-    if (choice == con::end_of_input) return;
+    if (choice == con::end_of_input) return 0;
     if (choice == 'a') {
         sort_alpha(lines, n);
     } else {
@@ -33,6 +34,7 @@ void sort_dialogue(con::console& c, char**& lines, std::int32_t**& sums, int& co
         sort_by_sums(lines, sums, n);
     }
     print_lines(c, lines, n);
+    return 0;
 }
 
 } // namespace
@@ -46,9 +48,9 @@ int run(con::console& c) {
     char** lines = nullptr;
     std::int32_t** sums = nullptr;
     int count = 0;
-    sort_dialogue(c, lines, sums, count, n, m);
+    int status = sort_dialogue(c, lines, sums, count, n, m);
     release_tables(lines, sums, count);
-    return 0;
+    return status;
 }
 
 } // namespace stringsort

@@ -28,7 +28,8 @@ void release_tables(char** lines, std::int32_t** sums, int n);
 // freshly typed line, the line break included; the m-th character of a
 // longer line is lost and the rest stays pending. Line i then gets a buffer
 // of just the characters kept and their terminating zero, in place of any it
-// had. False when input ended first or memory ran out, line i unchanged.
+// had. False when input ended first or memory ran out (con::ended tells
+// which), line i unchanged.
 bool read_line(con::console& c, char** lines, int i, int m);
 // Lists the n lines in table order.
 void print_lines(con::console& c, char** lines, int n);

@@ -1,7 +1,8 @@
 """Runs a program as a process on a large generated input, for the tests of
 numbers at their limits and inputs of millions of values.
 
-run() gives the exit status and the output; with memory_mb the program runs
+run() gives the exit status, the output and what was written to standard
+error; with memory_mb the program runs
 in an address space of that size (not under the sanitizers, whose shadow
 memory needs far more), so a program that takes more than the data needs
 fails. check() records a failure; finish() ends the script with status 1
@@ -34,9 +35,10 @@ def scaled(program, n):
 
 
 class Result:
-    def __init__(self, status, out, files):
+    def __init__(self, status, out, err, files):
         self.status = status  # negative: killed by that signal
         self.out = out
+        self.err = err
         self.files = files  # name -> bytes, the working directory afterwards
 
 
@@ -61,12 +63,13 @@ def run(program, data, files=None, env=None, timeout=60, memory_mb=None):
                     resource.setrlimit(resource.RLIMIT_AS, (size, size))
 
             p = subprocess.Popen([os.path.abspath(program)], cwd=work, stdin=stdin, stdout=stdout,
-                                 env=environment, preexec_fn=limit)
+                                 stderr=subprocess.PIPE, env=environment, preexec_fn=limit)
             try:
-                status = p.wait(timeout)
+                err = p.communicate(timeout=timeout)[1]
+                status = p.returncode
             except subprocess.TimeoutExpired:
                 p.kill()
-                p.wait()
+                err = p.communicate()[1]
                 status = "timeout"
         with open(os.path.join(root, "stdout"), "rb") as f:
             out = f.read()
@@ -76,7 +79,7 @@ def run(program, data, files=None, env=None, timeout=60, memory_mb=None):
             if os.path.isfile(path):
                 with open(path, "rb") as f:
                     after[name] = f.read()
-        return Result(status, out, after)
+        return Result(status, out, err, after)
 
 
 def check(ok, what):

@@ -5,7 +5,7 @@ orders."""
 import random
 import sys
 
-from bigrun import check, check_run, finish, run, scaled
+from bigrun import check, check_run, finish, run, sanitized, scaled
 
 program = sys.argv[1]
 question = b"\nVvedite algoritm sortirovki. a - v alfavitnom porjadke, b - po vozrastaniju sum.\n"
@@ -23,6 +23,13 @@ big = b"Q" + b"7" * (1 << 20)
 r = run(program, b"4294967297\n2147483647\n" + big + b"\nb\n", memory_mb=64)
 check_run(r, "count 4294967297, size INT_MAX")
 check(sorted_part(r.out) == [big], "one line of a megabyte")
+
+# Memory running out while lines are typed: a message on standard error and
+# status 1, not a quiet end that looks like success.
+if not sanitized(program):
+    r = run(program, b"2147483647\n2147483647\n" + b"x\n" * 3000000, memory_mb=48)
+    check(r.status == 1 and r.err == b"stringsort: out of memory\n",
+          f"out of memory while typing: status {r.status}, {r.err!r}")
 
 for count in (b"0", b"-1", b"-2147483648"):
     r = run(program, count + b"\n20\n")
