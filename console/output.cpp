@@ -41,7 +41,7 @@ void flush_output(console_state& s) {
     } else if (!s.write_failed && !sys::write_output(s, s.outbuf.data(), s.outbuf.size())) {
         // A dialogue that cannot be seen is over: say so once, and let the
         // run end with a failure rather than report success.
-        sys::report(s, "cannot write standard output", errno);
+        report(s, "cannot write standard output", errno);
         s.write_failed = true;
         s.failed = true;
         s.ended = true;

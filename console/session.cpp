@@ -2,6 +2,8 @@
 // or to memory, and closed at the end of the run.
 #include "state.h"
 
+#include <cstdio>
+#include <cstring>
 #include <new>
 
 namespace con {
@@ -49,9 +51,17 @@ void open_descriptors(console& c, int in_fd, int out_fd) {
     s.terminal = sys::is_terminal(in_fd);
 }
 
+void report(const console_state& s, const char* what, int error) {
+    if (error != 0) {
+        std::fprintf(stderr, "%s: %s: %s\n", s.program, what, std::strerror(error));
+    } else {
+        std::fprintf(stderr, "%s: %s\n", s.program, what);
+    }
+}
+
 int out_of_memory(console& c) {
     console_state& s = state_of(c);
-    if (!s.failed) sys::report(s, "out of memory", 0);
+    if (!s.failed) report(s, "out of memory", 0);
     s.failed = true;
     s.ended = true;
     return 1;
@@ -72,6 +82,7 @@ void wait_key(console& c) {
 
 void use_cp1251(console& c) {
     console_state& s = state_of(c);
+    s.cp1251 = true;
     s.convert_cp1251 = s.utf8;
 }
 

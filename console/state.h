@@ -38,10 +38,20 @@ struct console_state {
     bool write_failed = false; // nothing more is tried once a write failed
     bool failed = false;       // the run fails: output lost, or memory ran out
 
-    // Text: the locale's character set is UTF-8; the Windows-1251
-    // conversion is on (use_cp1251 under a UTF-8 locale).
+    // Text: the locale's character set is UTF-8; the program keeps its
+    // texts in Windows-1251 (use_cp1251); the conversion is on (both).
     bool utf8 = false;
+    bool cp1251 = false;
     bool convert_cp1251 = false;
+
+    // What the Windows system layer carries from one call to the next.
+    struct windows_io {
+        bool out_console = false; // standard output is a console, written as UTF-16
+        bool held_cr = false;     // input: a CR ended the last read; a LF may follow
+        bool line_start = true;   // console input: the next character starts a line
+        wchar_t held_unit = 0;    // console input: the first half of a surrogate pair
+        std::string held_text;    // console output: a UTF-8 sequence cut at a write's end
+    } win;
 
     const char* program = "console"; // names the program in messages on standard error
 };
@@ -51,6 +61,9 @@ const console_state& state_of(const console& c);
 
 // Writes the buffered output; on failure reports it once and ends the dialogue.
 void flush_output(console_state& s);
+// Writes one line to standard error: the program's name, what happened and,
+// when error is not 0, the system's text for that errno value.
+void report(const console_state& s, const char* what, int error);
 
 // What the operating system offers the console: one file per system.
 namespace sys {
@@ -66,8 +79,6 @@ void open_stdio(console_state& s);
 void close_stdio(console_state& s);
 // Waits for one key press on the terminal s.in_fd.
 void wait_key(console_state& s);
-// Writes one line to standard error.
-void report(const console_state& s, const char* what, int error);
 } // namespace sys
 
 } // namespace con

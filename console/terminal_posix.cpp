@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <clocale>
 #include <csignal>
-#include <cstdio>
-#include <cstring>
 #include <langinfo.h>
 #include <strings.h>
 #include <termios.h>
@@ -173,14 +171,6 @@ void wait_key(console_state& s) {
     }
     release_signals();
     key_fd = -1;
-}
-
-void report(const console_state& s, const char* what, int error) {
-    if (error != 0) {
-        std::fprintf(stderr, "%s: %s: %s\n", s.program, what, std::strerror(error));
-    } else {
-        std::fprintf(stderr, "%s: %s\n", s.program, what);
-    }
 }
 
 } // namespace con::sys
