@@ -13,6 +13,9 @@ namespace inttree_test {
 
 using inttree::node;
 
+// The length of the chains that would exhaust the stack of a recursive walk.
+inline constexpr std::int32_t degenerate_size = 100000;
+
 struct built_tree {
     node* root = nullptr;
     std::vector<node*> nodes; // in the order the values were added

@@ -3,6 +3,7 @@
 #include "test_trees.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
@@ -62,7 +63,7 @@ TEST(Insertion, HintedDescentBuildsTheSameTreeAsAFreshOne) {
     }
     ASSERT_EQ(hinted.nodes.size(), fresh.nodes.size());
     for (std::size_t i = 0; i < hinted.nodes.size(); ++i) {
-        auto index = [](const built_tree& t, const node* p) -> long {
+        auto index = [](const built_tree& t, const node* p) -> std::ptrdiff_t {
             if (p == nullptr) return -1;
             return std::find(t.nodes.begin(), t.nodes.end(), p) - t.nodes.begin();
         };

@@ -1,6 +1,7 @@
 #include "cp1251.h"
 #include "linefind.h"
 #include "support.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace linefind {
 namespace {
@@ -38,9 +38,9 @@ class Dialogue : public ::testing::Test {
 protected:
     std::string dir;
     void SetUp() override {
-        char name[] = "/tmp/linefind_dialogue.XXXXXX";
-        ASSERT_NE(::mkdtemp(name), nullptr);
-        dir = name;
+        std::filesystem::path made = test_support::make_temp_dir("linefind_dialogue");
+        ASSERT_FALSE(made.empty());
+        dir = made.string();
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
     std::string make_file(const std::string& name, const std::string& bytes) {
