@@ -1,8 +1,8 @@
 // Runs one transcript case: the program under test as a process, in a fresh
 // working directory, with the case's typed bytes on standard input.
 //
-//   transcript_runner PROGRAM CASE_DIR
-//   transcript_runner --prefixes PROGRAM CASE_DIR
+//   transcript_runner [--crlf] PROGRAM CASE_DIR
+//   transcript_runner [--crlf] --prefixes [--line-cuts] PROGRAM CASE_DIR
 //
 // CASE_DIR holds
 //   stdin    the bytes typed (absent: nothing)
@@ -20,6 +20,13 @@
 // status 0 (end of input), and a cut at a line end must write exactly the
 // beginning of the expected output: a program that never looks past the
 // current line cannot tell the cut from a person who stopped typing.
+// --line-cuts keeps only the cuts at line ends.
+//
+// --crlf: the program follows the Windows convention for line breaks, so
+// every LF of the typed bytes is typed as CR LF and every LF of the expected
+// output is expected as CR LF. Files are compared unchanged.
+#include "temp_dir.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -31,9 +38,17 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -46,12 +61,25 @@ std::string read_file(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The typed or written form of text under --crlf: every LF as CR LF.
+std::string with_crlf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char ch : text) {
+        if (ch == '\n') out += '\r';
+        out += ch;
+    }
+    return out;
+}
+
 std::string escape(const std::string& bytes, std::size_t from, std::size_t count) {
     std::string out;
     for (std::size_t i = from; i < bytes.size() && i < from + count; ++i) {
         auto ch = static_cast<unsigned char>(bytes[i]);
         if (ch == '\n') {
             out += "\\n";
+        } else if (ch == '\r') {
+            out += "\\r";
         } else if (ch == '\t') {
             out += "\\t";
         } else if (ch == '\\') {
@@ -103,13 +131,45 @@ std::map<std::string, std::string> list_files(const fs::path& root) {
     return files;
 }
 
+#ifdef _WIN32
+std::wstring widen(const std::string& utf8) {
+    int count = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(count), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), count);
+    return wide;
+}
+
+std::string narrow(const std::wstring& wide) {
+    int count = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                    nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(count), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), count, nullptr,
+                        nullptr);
+    return text;
+}
+
+std::vector<std::string> own_environment() {
+    std::vector<std::string> env;
+    wchar_t* block = GetEnvironmentStringsW();
+    if (block == nullptr) return env;
+    for (const wchar_t* var = block; *var != L'\0'; var += std::wcslen(var) + 1) env.push_back(narrow(var));
+    FreeEnvironmentStringsW(block);
+    return env;
+}
+#else
+std::vector<std::string> own_environment() {
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
+    return env;
+}
+#endif
+
 std::vector<std::string> environment_for(const fs::path& case_dir) {
     std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        std::string var = *e;
+    for (std::string& var : own_environment()) {
         if (var.rfind("LC_", 0) == 0 || var.rfind("LANG=", 0) == 0 || var.rfind("LANGUAGE=", 0) == 0)
             continue;
-        env.push_back(var);
+        env.push_back(std::move(var));
     }
     fs::path env_file = case_dir / "env";
     if (fs::exists(env_file)) {
@@ -130,6 +190,55 @@ struct outcome {
     bool timed_out = false;
 };
 
+#ifdef _WIN32
+outcome run_program(const std::string& program, const fs::path& work, const fs::path& input,
+                    const fs::path& output, const std::vector<std::string>& env) {
+    outcome result;
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE in = CreateFileW(input.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherited, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE out = CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (in == INVALID_HANDLE_VALUE || out == INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "cannot open the case's input or output\n");
+        if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+        if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+        return result;
+    }
+    STARTUPINFOW start{};
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdInput = in;
+    start.hStdOutput = out;
+    start.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    std::wstring command = L"\"" + widen(program) + L"\"";
+    std::wstring block;
+    for (const auto& var : env) block += widen(var) + L'\0';
+    block += L'\0';
+    PROCESS_INFORMATION process{};
+    BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                                  block.data(), work.c_str(), &start, &process);
+    CloseHandle(in);
+    CloseHandle(out);
+    if (!started) {
+        std::fprintf(stderr, "cannot start %s (error %lu)\n", program.c_str(), GetLastError());
+        return result;
+    }
+    if (WaitForSingleObject(process.hProcess, timeout_seconds * 1000) == WAIT_TIMEOUT) {
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, INFINITE);
+        result.timed_out = true;
+    } else {
+        DWORD status = 0;
+        GetExitCodeProcess(process.hProcess, &status);
+        result.exited = true;
+        result.status = static_cast<int>(status);
+    }
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return result;
+}
+#else
 outcome run_program(const std::string& program, const fs::path& work, const fs::path& input,
                     const fs::path& output, const std::vector<std::string>& env) {
     outcome result;
@@ -166,6 +275,8 @@ outcome run_program(const std::string& program, const fs::path& work, const fs::
     return result;
 }
 
+#endif
+
 } // namespace
 
 namespace {
@@ -174,12 +285,11 @@ struct scratch_dir {
     fs::path root;
     fs::path work;
     scratch_dir() {
-        std::string name = (fs::temp_directory_path() / "transcript.XXXXXX").string();
-        if (mkdtemp(name.data()) == nullptr) {
-            std::perror("mkdtemp");
+        root = test_support::make_temp_dir("transcript");
+        if (root.empty()) {
+            std::fprintf(stderr, "cannot make a scratch directory\n");
             std::exit(2);
         }
-        root = name;
         work = root / "work";
         fs::create_directory(work);
     }
@@ -206,15 +316,32 @@ void copy_before(const fs::path& case_dir, const fs::path& work) {
         fs::copy(case_dir / "before", work, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
 }
 
-int check_prefixes(const std::string& program, const fs::path& case_dir) {
-    std::string input = read_file(case_dir / "stdin");
+// How a case is run: what the runner's options ask for.
+struct run_options {
+    bool prefixes = false;
+    bool line_cuts = false;
+    bool crlf = false;
+};
+
+std::string typed_input(const fs::path& case_dir, const run_options& options) {
+    std::string input = fs::exists(case_dir / "stdin") ? read_file(case_dir / "stdin") : std::string();
+    return options.crlf ? with_crlf(input) : input;
+}
+
+std::string expected_output(const fs::path& case_dir, const run_options& options) {
     std::string expected = read_file(case_dir / "stdout");
+    return options.crlf ? with_crlf(expected) : expected;
+}
+
+int check_prefixes(const std::string& program, const fs::path& case_dir, const run_options& options) {
+    std::string input = typed_input(case_dir, options);
+    std::string expected = expected_output(case_dir, options);
     auto env = environment_for(case_dir);
     std::string failures;
     int runs = 0;
     for (std::size_t cut = 0; cut < input.size(); ++cut) {
         bool line_end = cut == 0 || input[cut - 1] == '\n';
-        if (!line_end && input.size() > 400) continue;
+        if (!line_end && (options.line_cuts || input.size() > 400)) continue;
         scratch_dir scratch;
         copy_before(case_dir, scratch.work);
         fs::path in = scratch.root / "stdin";
@@ -233,30 +360,16 @@ int check_prefixes(const std::string& program, const fs::path& case_dir) {
         std::printf("%d cuts ended cleanly\n", runs);
         return 0;
     }
-    std::fprintf(stderr, "%s: %s", case_dir.filename().c_str(), failures.c_str());
+    std::fprintf(stderr, "%s: %s", case_dir.filename().string().c_str(), failures.c_str());
     return 1;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    bool prefixes = argc == 4 && std::strcmp(argv[1], "--prefixes") == 0;
-    if (argc != 3 && !prefixes) {
-        std::fprintf(stderr, "usage: transcript_runner [--prefixes] PROGRAM CASE_DIR\n");
-        return 2;
-    }
-    std::string program = fs::absolute(argv[argc - 2]).string();
-    fs::path case_dir = fs::absolute(argv[argc - 1]);
-    if (prefixes) return check_prefixes(program, case_dir);
-
+int check_case(const std::string& program, const fs::path& case_dir, const run_options& options) {
     scratch_dir scratch;
     fs::path work = scratch.work;
     copy_before(case_dir, work);
-    fs::path input = case_dir / "stdin";
-    if (!fs::exists(input)) {
-        input = scratch.root / "empty-stdin";
-        std::ofstream(input, std::ios::binary).flush();
-    }
+    fs::path input = scratch.root / "stdin";
+    std::ofstream(input, std::ios::binary) << typed_input(case_dir, options);
     fs::path output = scratch.root / "stdout";
 
     outcome result = run_program(program, work, input, output, environment_for(case_dir));
@@ -265,7 +378,7 @@ int main(int argc, char** argv) {
     if (fs::exists(case_dir / "status")) expected_status = std::atoi(read_file(case_dir / "status").c_str());
     std::string failures = describe_end(result, expected_status);
 
-    std::string diff = first_difference(read_file(case_dir / "stdout"), read_file(output));
+    std::string diff = first_difference(expected_output(case_dir, options), read_file(output));
     if (!diff.empty()) failures += "standard output: " + diff;
 
     if (fs::exists(case_dir / "after")) {
@@ -285,6 +398,33 @@ int main(int argc, char** argv) {
     }
 
     if (failures.empty()) return 0;
-    std::fprintf(stderr, "%s: %s", case_dir.filename().c_str(), failures.c_str());
+    std::fprintf(stderr, "%s: %s", case_dir.filename().string().c_str(), failures.c_str());
     return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    run_options options;
+    int arg = 1;
+    for (; arg < argc && std::strncmp(argv[arg], "--", 2) == 0; ++arg) {
+        if (std::strcmp(argv[arg], "--prefixes") == 0) {
+            options.prefixes = true;
+        } else if (std::strcmp(argv[arg], "--line-cuts") == 0) {
+            options.line_cuts = true;
+        } else if (std::strcmp(argv[arg], "--crlf") == 0) {
+            options.crlf = true;
+        } else {
+            break;
+        }
+    }
+    if (argc - arg != 2 || (options.line_cuts && !options.prefixes)) {
+        std::fprintf(stderr,
+                     "usage: transcript_runner [--crlf] [--prefixes [--line-cuts]] PROGRAM CASE_DIR\n");
+        return 2;
+    }
+    std::string program = fs::absolute(argv[arg]).string();
+    fs::path case_dir = fs::absolute(argv[arg + 1]);
+    return options.prefixes ? check_prefixes(program, case_dir, options)
+                            : check_case(program, case_dir, options);
 }
