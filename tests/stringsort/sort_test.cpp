@@ -18,8 +18,8 @@ namespace {
 
 using namespace stringsort;
 
-// The two exchange sorts written out step by step as the dialogue describes
-// them; the program's sorts must give exactly their orders.
+// The two exchange sorts, step by step, one exchange at a time; the
+// program's sorts must give exactly their orders.
 const char* reference_key(const char* line) {
     while (*line != '\0' && !(*line >= 'A' && *line <= 'Z')) ++line;
     return line;
