@@ -49,12 +49,6 @@ std::size_t capacity_for(std::int32_t n);
 // old array is then untouched).
 student* make_room(student* a, std::int32_t n);
 
-// Places where tests make the system refuse a step. A null hook, or a hook
-// returning false, lets every step run normally.
-enum class fault_point { allocate, sort_buffer, create, write, sync, close, rename };
-extern bool (*inject_fault)(fault_point);
-bool fault(fault_point where);
-
 // Loads every complete record of students.dat. Returns the array, or
 // nullptr for the empty collection; *num_d is written only with a non-null
 // array.
