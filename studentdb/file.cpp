@@ -10,6 +10,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace studentdb {
 
@@ -75,7 +76,8 @@ bool save_target(std::string& path) {
         std::string to;
         if (!S_ISLNK(st.st_mode) || !read_link(path, to) || to.empty()) return false;
         // A relative link is read from the directory that holds it.
-        path = to[0] == '/' ? to : directory_of(path) + to;
+        if (to[0] != '/') to.insert(0, directory_of(path));
+        path = std::move(to);
     }
     return false;
 }
