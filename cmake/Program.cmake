@@ -2,7 +2,8 @@
 #   NAME_core   every .cpp of the directory but main.cpp (the dialogue and
 #               its data structures), linked by the program and its tests
 #   NAME        the executable, from main.cpp, installed to bin/ together
-#               with its manual page NAME.1 (when present) in man1/
+#               with its manual page NAME.1 (when present) in man1/, and
+#               part of the target `programs`
 #   NAME_test   GoogleTest unit tests from tests/NAME/*_test.cpp
 #   NAME/CASE   one transcript test per directory tests/NAME/cases/CASE
 #               (and NAME/CASE/prefixes where the case holds a file "prefixes")
@@ -51,6 +52,11 @@ function(add_unit_tests target name)
   endif()
 endfunction()
 
+# The seven executables alone, without a single test binary, so that the
+# first build of a fresh checkout starts a program quickly
+# (`cmake --build --preset programs`).
+add_custom_target(programs)
+
 function(add_program name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
@@ -60,6 +66,7 @@ function(add_program name)
 
   add_executable(${name} main.cpp)
   target_link_libraries(${name} PRIVATE ${name}_core)
+  add_dependencies(programs ${name})
   if(WIN32)
     # A Windows installation is one folder: the programs beside their
     # manuals, rendered to HTML, since Windows has no reader for the pages.

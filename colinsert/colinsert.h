@@ -11,7 +11,7 @@ namespace colinsert {
 // n rows of n zero-filled integers, each row its own block, reached through
 // an array of n row pointers (n >= 1). Returns nullptr, with nothing left
 // allocated, when any of the blocks cannot be had.
-int** alloc_matrix(int n);
+int** alloc_rows(int n);
 
 // The column to insert: n zero-filled integers (n >= 1); nullptr when the
 // block cannot be had.

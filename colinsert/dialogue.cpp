@@ -73,7 +73,7 @@ pass_end run_pass(con::console& c) {
     int* stolbec = nullptr;
     int rows = n > 0 ? n : 0;
     if (rows > 0) {
-        mas = alloc_matrix(rows);
+        mas = alloc_rows(rows);
         if (mas == nullptr) {
             con::write(c, no_memory);
             return pass_end::stop;

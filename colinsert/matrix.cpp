@@ -8,15 +8,15 @@ namespace colinsert {
 
 namespace {
 
-std::size_t count(int n) { return static_cast<std::size_t>(n); }
+std::size_t as_size(int n) { return static_cast<std::size_t>(n); }
 
 } // namespace
 
-int** alloc_matrix(int n) {
-    auto** mas = static_cast<int**>(std::calloc(count(n), sizeof(int*)));
+int** alloc_rows(int n) {
+    auto** mas = static_cast<int**>(std::calloc(as_size(n), sizeof(int*)));
     if (mas == nullptr) return nullptr;
     for (int i = 0; i < n; ++i) {
-        mas[i] = static_cast<int*>(std::calloc(count(n), sizeof(int)));
+        mas[i] = static_cast<int*>(std::calloc(as_size(n), sizeof(int)));
         if (mas[i] == nullptr) {
             free_pass(nullptr, mas, i);
             return nullptr;
@@ -25,7 +25,7 @@ int** alloc_matrix(int n) {
     return mas;
 }
 
-int* alloc_column(int n) { return static_cast<int*>(std::calloc(count(n), sizeof(int))); }
+int* alloc_column(int n) { return static_cast<int*>(std::calloc(as_size(n), sizeof(int))); }
 
 bool enlarge_rows(int** mas, int n, std::size_t cols) {
     // realloc takes a byte count; a column count whose bytes overflow it
@@ -42,7 +42,7 @@ bool enlarge_rows(int** mas, int n, std::size_t cols) {
 void insert_column(int** mas, int n, const int* stolbec, int k) {
     // Moving each row's tail in one piece puts every value where the
     // column-by-column shift from the right end would.
-    std::size_t tail = count(n - k);
+    std::size_t tail = as_size(n - k);
     for (int i = 0; i < n; ++i) {
         int* row = mas[i];
         std::memmove(row + k + 1, row + k, tail * sizeof(int));

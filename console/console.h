@@ -48,9 +48,12 @@ int run_stdio(const char* program, int (*run)(console&));
 // status, 1. run_stdio does the same for memory that runs out anywhere.
 int out_of_memory(console& c);
 
+// The character set of the console: every byte a character, or UTF-8 (as
+// under a UTF-8 locale).
+enum class charset { bytes, utf8 };
 // Connects the console to a string of typed input; output is appended to
-// out. utf8: behave as under a UTF-8 locale.
-void open_memory(console& c, std::string_view input, std::string& out, bool utf8 = false);
+// out.
+void open_memory(console& c, std::string_view input, std::string& out, charset chars = charset::bytes);
 // Connects the console to file descriptors (a pipe, a terminal).
 void open_descriptors(console& c, int in_fd, int out_fd);
 // Flushes what is still buffered. Returns the run's exit status: 1 when

@@ -34,14 +34,14 @@ int run_stdio(const char* program, int (*run)(console&)) {
     return status;
 }
 
-void open_memory(console& c, std::string_view input, std::string& out, bool utf8) {
+void open_memory(console& c, std::string_view input, std::string& out, charset chars) {
     console_state& s = state_of(c);
     s.in_exhausted = true;
     s.inbuf.assign(input.begin(), input.end());
     s.inbuf_begin = 0;
     s.inbuf_end = s.inbuf.size();
     s.out_str = &out;
-    s.utf8 = utf8;
+    s.utf8 = chars == charset::utf8;
 }
 
 void open_descriptors(console& c, int in_fd, int out_fd) {

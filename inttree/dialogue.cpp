@@ -74,7 +74,7 @@ node* delete_root(con::console& c, node* root) {
     } else {
         top = root->left != nullptr ? root->left : root->right;
     }
-    std::free(root);
+    free_node(root);
     return top;
 }
 
@@ -102,7 +102,7 @@ node* delete_element(con::console& c, node* root) {
         return root;
     }
     unlink_child(parent, victim);
-    std::free(victim);
+    free_node(victim);
     return root;
 }
 
@@ -146,7 +146,7 @@ int run(con::console& c) {
         }
     }
     // Released so that leak checkers see a clean exit; nothing is printed.
-    free_tree(root);
+    free_all_nodes();
     return 0;
 }
 

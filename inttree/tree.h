@@ -13,8 +13,13 @@ struct node {
     node* right;
 };
 
-// A zero-filled heap node holding value; null when memory is exhausted.
+// A zero-filled node holding value; null when memory is exhausted.
 node* new_node(std::int32_t value);
+// Gives a node back.
+void free_node(node* p);
+// Gives back every node there is, at once: for the end of a run, when
+// every node belongs to the one tree of the dialogue.
+void free_all_nodes();
 
 // Where the last leaf was linked, and the range of values [lo, hi) whose
 // descent from the root passes through it. A value in that range takes the
@@ -26,6 +31,20 @@ struct descent_hint {
     std::int64_t lo = 0;
     std::int64_t hi = 0;
 };
+
+// The nodes lie scattered over memory: a descent or a walk fetches the
+// grandchildren of every node it comes to ahead of time, so that the node it
+// goes on to is on its way before it is needed, whichever way it goes.
+inline void fetch_grandchildren(const node* p) {
+    if (p->left != nullptr) {
+        __builtin_prefetch(p->left->left);
+        __builtin_prefetch(p->left->right);
+    }
+    if (p->right != nullptr) {
+        __builtin_prefetch(p->right->left);
+        __builtin_prefetch(p->right->right);
+    }
+}
 
 // Links fresh (a leaf) below root where the order puts it: left of every node
 // whose value is greater, right of every node whose value is less or equal.

@@ -1,6 +1,8 @@
 #include "views.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,28 +28,58 @@ node* pop(stack_item*& st) {
     return item;
 }
 
+// The views put their text together in a block of their own and hand the
+// console whole blocks: a million values take a few hundred calls, not
+// millions.
+struct view_text {
+    explicit view_text(con::console& console) : c(console) {}
+    con::console& c;
+    std::size_t used = 0;
+    char text[std::size_t{64} * 1024];
+};
+
+void write_out(view_text& t) {
+    con::write(t.c, std::string_view(t.text, t.used));
+    t.used = 0;
+}
+
+// Value v in width columns, then after (when not 0), as "%*d" with it.
+void put_value(view_text& t, std::int32_t v, int width, char after = '\0') {
+    constexpr std::size_t widest = 16; // width 4 at most, 11 characters, one after
+    if (sizeof t.text - t.used < widest) write_out(t);
+    char* end = con::format_int(t.text + t.used, v, width);
+    if (after != '\0') *end++ = after;
+    t.used = static_cast<std::size_t>(end - t.text);
+}
+
+void put_spaces(view_text& t, long long count) {
+    // A deep tree indents by millions of columns.
+    while (count > 0) {
+        if (t.used == sizeof t.text) write_out(t);
+        auto n = static_cast<std::size_t>(
+            std::min<long long>(count, static_cast<long long>(sizeof t.text - t.used)));
+        std::memset(t.text + t.used, ' ', n);
+        t.used += n;
+        count -= static_cast<long long>(n);
+    }
+}
+
 // In-order walk; first_side picks which child counts as "smaller".
 void print_in_order(con::console& c, node* p, node* node::*first_side, node* node::*second_side) {
+    view_text t{c};
     std::vector<node*> pending;
     while (p != nullptr || !pending.empty()) {
         while (p != nullptr) {
             pending.push_back(p);
+            fetch_grandchildren(p);
             p = p->*first_side;
         }
         p = pending.back();
         pending.pop_back();
-        con::put_int(c, p->inf, 4);
-        con::put_char(c, ' ');
+        put_value(t, p->inf, 4, ' ');
         p = p->*second_side;
     }
-}
-
-void put_spaces(con::console& c, long long count) {
-    // A deep tree indents by millions of columns: write them in long runs.
-    static const std::string blanks(4096, ' ');
-    const auto chunk = static_cast<long long>(blanks.size());
-    for (; count >= chunk; count -= chunk) con::write(c, blanks);
-    if (count > 0) con::write(c, std::string_view(blanks).substr(0, static_cast<std::size_t>(count)));
+    write_out(t);
 }
 
 } // namespace
@@ -68,7 +100,8 @@ void print_tree(con::console& c, node* root) {
         con::write(c, no_memory);
         return;
     }
-    con::put_int(c, root->inf, 4);
+    view_text t{c};
+    put_value(t, root->inf, 4);
     node* p = root;
     bool go_left = true;
     while (st != nullptr) {
@@ -79,17 +112,22 @@ void print_tree(con::console& c, node* root) {
             // (a leaf ends this loop, and only nodes with two children are
             // popped), which the analyzer cannot see through the stack.
             // NOLINTNEXTLINE(clang-analyzer-core.NullDereference)
-            if (p->left != nullptr && p->right != nullptr && !push(st, p)) {
-                while (st != nullptr) pop(st);
-                con::write(c, no_memory);
-                return;
+            if (p->left != nullptr && p->right != nullptr) {
+                if (!push(st, p)) {
+                    while (st != nullptr) pop(st);
+                    write_out(t);
+                    con::write(c, no_memory);
+                    return;
+                }
             }
-            con::put_int(c, p->inf, 4);
+            fetch_grandchildren(p);
+            put_value(t, p->inf, 4);
             if (p->left == nullptr && p->right == nullptr) break;
         }
         p = pop(st);
         if (p->right != nullptr) go_left = false;
     }
+    write_out(t);
 }
 
 void print_ascending(con::console& c, node* p) { print_in_order(c, p, &node::left, &node::right); }
@@ -101,22 +139,24 @@ void print_sideways(con::console& c, node* p, int indent) {
         node* item;
         long long indent;
     };
+    view_text t{c};
     std::vector<frame> pending;
     long long depth_indent = indent;
     while (p != nullptr || !pending.empty()) {
         while (p != nullptr) {
             pending.push_back({p, depth_indent});
+            fetch_grandchildren(p);
             p = p->left;
             depth_indent += 2;
         }
         frame top = pending.back();
         pending.pop_back();
-        put_spaces(c, top.indent);
-        con::put_int(c, top.item->inf);
-        con::put_char(c, '\n');
+        put_spaces(t, top.indent);
+        put_value(t, top.item->inf, 0, '\n');
         p = top.item->right;
         depth_indent = top.indent + 2;
     }
+    write_out(t);
 }
 
 } // namespace inttree

@@ -46,7 +46,7 @@ int run(con::console& c) {
     std::int32_t size = 0;
     if (!con::ask_int(c, {.prompt = "Vvedite razmer mas = ", .error = error_text, .min = 1}, size)) return 0;
     std::int64_t n = size;
-    int* mas = alloc_matrix(n);
+    int* mas = alloc_block(n);
     if (mas == nullptr) {
         con::write(c, "net svobodnoy pamjati");
         return 0;
@@ -58,9 +58,9 @@ int run(con::console& c) {
     con::write(c, "Vvedenn mas:");
     print_rows(c, mas, n);
 
-    max_place m = abs_and_max(mas, n);
-    remove_row(mas, n, m.x);
-    remove_column(mas, n, m.p);
+    largest_element largest = abs_and_max(mas, n);
+    remove_row(mas, n, largest.row);
+    remove_column(mas, n, largest.column);
     --n;
     mas = shrink(mas, n);
 

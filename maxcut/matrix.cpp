@@ -8,11 +8,11 @@ namespace maxcut {
 
 namespace {
 
-std::size_t count(std::int64_t n) { return static_cast<std::size_t>(n); }
+std::size_t as_size(std::int64_t n) { return static_cast<std::size_t>(n); }
 
 } // namespace
 
-int* alloc_matrix(std::int64_t n) {
+int* alloc_block(std::int64_t n) {
     // n fits 31 bits, so n×n fits 62 and the comparison below is exact; a
     // byte count over the largest object size must be refused before malloc
     // rather than wrap into a smaller block.
@@ -22,23 +22,23 @@ int* alloc_matrix(std::int64_t n) {
     return static_cast<int*>(std::malloc(static_cast<std::size_t>(elements) * sizeof(int)));
 }
 
-max_place abs_and_max(int* mas, std::int64_t n) {
-    max_place m{mas[0], 0, 0};
+largest_element abs_and_max(int* mas, std::int64_t n) {
+    largest_element largest{mas[0], 0, 0};
     for (std::int64_t i = 0; i < n; ++i) {
         int* row = mas + i * n;
         for (std::int64_t j = 0; j < n; ++j) {
             // Negated in unsigned arithmetic: the smallest integer wraps to
             // itself instead of overflowing.
             if (row[j] < 0) row[j] = static_cast<int>(0u - static_cast<unsigned>(row[j]));
-            if (row[j] > m.max) m = {row[j], i, j};
+            if (row[j] > largest.value) largest = {row[j], i, j};
         }
     }
-    return m;
+    return largest;
 }
 
 void remove_row(int* mas, std::int64_t n, std::int64_t x) {
     if (x >= n - 1) return;
-    std::memmove(mas + x * n, mas + (x + 1) * n, count((n - 1 - x) * n) * sizeof(int));
+    std::memmove(mas + x * n, mas + (x + 1) * n, as_size((n - 1 - x) * n) * sizeof(int));
 }
 
 void remove_column(int* mas, std::int64_t n, std::int64_t p) {
@@ -48,9 +48,9 @@ void remove_column(int* mas, std::int64_t n, std::int64_t p) {
     int* out = mas;
     for (std::int64_t i = 0; i + 1 < n; ++i) {
         const int* row = mas + i * n;
-        std::memmove(out, row, count(p) * sizeof(int));
+        std::memmove(out, row, as_size(p) * sizeof(int));
         out += p;
-        std::memmove(out, row + p + 1, count(n - 1 - p) * sizeof(int));
+        std::memmove(out, row + p + 1, as_size(n - 1 - p) * sizeof(int));
         out += n - 1 - p;
     }
 }
@@ -59,7 +59,7 @@ int* shrink(int* mas, std::int64_t n) {
     // realloc to zero bytes may free the block or not; keeping it leaves one
     // owner and one release.
     if (n < 1) return mas;
-    void* smaller = std::realloc(mas, count(n * n) * sizeof(int));
+    void* smaller = std::realloc(mas, as_size(n * n) * sizeof(int));
     return smaller != nullptr ? static_cast<int*>(smaller) : mas;
 }
 

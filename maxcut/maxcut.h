@@ -10,21 +10,21 @@
 namespace maxcut {
 
 // The largest element after the absolute-value step and where it stands.
-struct max_place {
-    int max;
-    std::int64_t x; // row
-    std::int64_t p; // column
+struct largest_element {
+    int value;
+    std::int64_t row;
+    std::int64_t column;
 };
 
 // One block of n×n integers (n >= 1), row-major, not zero-filled. Returns
 // nullptr when the block cannot be allocated or its byte count is larger
 // than any object may be.
-int* alloc_matrix(std::int64_t n);
+int* alloc_block(std::int64_t n);
 
 // Replaces every negative element by its negation (the smallest integer has
 // none and stays as it is) and finds the first largest element in row-major
 // order.
-max_place abs_and_max(int* mas, std::int64_t n);
+largest_element abs_and_max(int* mas, std::int64_t n);
 
 // Moves rows x+1..n-1 of the n×n block one row up; row n-1 is left over.
 void remove_row(int* mas, std::int64_t n, std::int64_t x);

@@ -165,40 +165,162 @@ void sum_line(char** lines, std::int32_t** sums, int i) {
     *sums[i] = static_cast<std::int32_t>(sum);
 }
 
-// The exchange sort itself, on a contiguous copy of the sums: entry i is held
-// in a register while the pass runs, and the lines follow by their indices.
-// A pass exchanges only where a sum exceeds the one held, so blocks whose
-// largest sum does not are stepped over whole.
+// The order by sums follows the exchange sort without running it. Seen
+// through a threshold t, a pass whose own entry holds a sum <= t while an
+// entry before it holds a larger one swaps just two things: the first entry
+// above t drops to t or below, and the pass's own entry rises above it. The
+// entries above t end in the last places ("home"); an entry at or beyond home
+// keeps its side of t until its own pass. So the lines of one sum v move only
+// between positions holding v or more, and each class of equal sums can be
+// worked out alone, from the largest sum down, with one counting tree over
+// the positions that hold larger sums.
+//
+// The passes that move a class are its events: the passes at or beyond home
+// whose entry holds v or less, one for each larger sum lying before home,
+// the s-th event taking the s-th such position. Kept as a list in position
+// order, the class changes at an event by one line moving to just behind the
+// members that lie before the event's position: its first line (a rotation
+// of that front part), or its last line when the pass's own entry holds v.
+// The front part only grows, at m points in all, so a run of events between
+// them is one rotation by the run's length. It is kept as a ring whose start
+// moves with each rotation; a new member goes in just before the start, so
+// its place in the ring's sequence at that moment is all that is recorded,
+// and the ring's final order follows from those places read backwards by
+// picking free places. The rest of the list loses only its first or last
+// line, so it stays a range of the class's positions.
+namespace {
+
+// Scratch space for one class, kept across classes to allocate once.
+struct sums_class {
+    std::vector<int> before;    // for each member: larger sums at lower positions
+    std::vector<int> joined;    // typed index of each member joining the ring
+    std::vector<int> joined_at; // its place in the ring's sequence when it joined
+    std::vector<int> free_places;
+    std::vector<int> list; // the class in its order after all events
+};
+
+// Fills the class's final entries of placed with the typed indices
+// of the class's lines. members holds its positions ascending; larger counts
+// the positions holding larger sums, `larger_count` in all.
+void place_class(const std::vector<std::int32_t>& value, const int* members, int m, const int* larger,
+                 int larger_count, sums_class& scratch, std::vector<int>& placed) {
+    const auto n = static_cast<int>(value.size());
+    const std::int32_t v = value[static_cast<std::size_t>(members[0])];
+    const int home = n - larger_count; // final home of the larger sums
+    if (m == 1) {                      // a sum of its own has one entry to end in
+        placed[static_cast<std::size_t>(home - 1)] = members[0];
+        return;
+    }
+    const int events = tree_prefix(larger, home - 1);
+
+    scratch.before.resize(static_cast<std::size_t>(m));
+    int split = 0; // members before it lie before home
+    for (int k = 0; k < m; ++k) {
+        scratch.before[static_cast<std::size_t>(k)] = tree_prefix(larger, members[k] - 1);
+        if (members[k] < home) split = k + 1;
+    }
+    // A member u before home joins the front part from event before(u) + 1
+    // on; one at or beyond home is the pass that moves the list's last line,
+    // its event number counted from the end.
+    auto joins_at = [&](int k) { return scratch.before[static_cast<std::size_t>(k)] + 1; };
+    auto own_pass = [&](int k) {
+        return n - members[k] - (larger_count - scratch.before[static_cast<std::size_t>(k)]);
+    };
+
+    scratch.joined.clear();
+    scratch.joined_at.clear();
+    int ring = 0;  // size of the front part
+    int start = 0; // where its first member stands in the ring's sequence
+    int next = 1;  // the first event not yet accounted for
+    auto advance = [&](int event) {
+        if (ring > 0) start = (start + (event - next) % ring) % ring;
+        next = event;
+    };
+    auto join = [&](int line) {
+        scratch.joined.push_back(line);
+        scratch.joined_at.push_back(start);
+        ++ring;
+        start = (start + 1) % ring;
+    };
+    int low = 0;      // next member before home to join
+    int high = m - 1; // next member at or beyond home, taken downwards
+    for (;;) {
+        const bool low_due = low < split && joins_at(low) <= events;
+        const bool high_due = high >= split;
+        // At the same event a member from before home joins first: it lies
+        // before the event's position when the pass's own line arrives.
+        if (low_due && (!high_due || joins_at(low) <= own_pass(high))) {
+            advance(joins_at(low));
+            join(members[low++]);
+        } else if (high_due) {
+            advance(own_pass(high));
+            join(members[high--]);
+            next += 1; // that event is no rotation
+        } else {
+            break;
+        }
+    }
+    advance(events + 1);
+
+    scratch.free_places.resize(static_cast<std::size_t>(ring) + 1);
+    int* places = scratch.free_places.data();
+    tree_fill_ones(places, ring);
+    scratch.list.resize(static_cast<std::size_t>(m));
+    for (int k = ring; k-- > 0;) {
+        const int place = tree_take(places, ring, scratch.joined_at[static_cast<std::size_t>(k)]);
+        const int in_order = place >= start ? place - start : place - start + ring;
+        scratch.list[static_cast<std::size_t>(in_order)] = scratch.joined[static_cast<std::size_t>(k)];
+    }
+    for (int k = low; k <= high; ++k) scratch.list[static_cast<std::size_t>(ring + k - low)] = members[k];
+
+    // The class's own passes. By then no larger sum lies before home, and an
+    // entry among the class's final entries whose first sum was v or more
+    // holds v when its pass comes: that pass keeps the list's last line in
+    // place; any other pass takes the list's first line.
+    int front = 0;
+    int back = m - 1;
+    for (int i = home - 1; i >= home - m; --i) {
+        const int from = value[static_cast<std::size_t>(i)] >= v ? back-- : front++;
+        placed[static_cast<std::size_t>(i)] = scratch.list[static_cast<std::size_t>(from)];
+    }
+}
+
+} // namespace
+
 void sort_by_sums(char** lines, std::int32_t** sums, int n) {
-    constexpr std::size_t block = 16;
     if (n < 2) return;
     const auto count = static_cast<std::size_t>(n);
     std::vector<std::int32_t> value(count);
-    std::vector<int> from(count);
+    for (std::size_t i = 0; i < count; ++i) value[i] = *sums[i];
+    // Largest sums first, each class by position: one key per entry, the sum
+    // (its order reversed) above the position, so that the sort compares
+    // plain integers.
+    std::vector<std::uint64_t> keys(count);
     for (std::size_t i = 0; i < count; ++i) {
-        value[i] = *sums[i];
-        from[i] = static_cast<int>(i);
+        const std::uint32_t descending = ~(static_cast<std::uint32_t>(value[i]) ^ 0x80000000u);
+        keys[i] = std::uint64_t{descending} << 32u | i;
     }
-    for (std::size_t i = count; i-- > 0;) {
-        std::int32_t held = value[i];
-        int held_from = from[i];
-        std::size_t j = 0;
-        while (j < i) {
-            for (; j + block <= i; j += block) {
-                std::int32_t top = value[j];
-                for (std::size_t k = 1; k < block; ++k) top = std::max(top, value[j + k]);
-                if (top > held) break;
-            }
-            for (const std::size_t end = std::min(i, j + block); j < end; ++j) {
-                if (held < value[j]) {
-                    std::swap(held, value[j]);
-                    std::swap(held_from, from[j]);
-                }
-            }
-        }
-        value[i] = held;
-        from[i] = held_from;
+    std::sort(keys.begin(), keys.end());
+    std::vector<int> by_value(count);
+    for (std::size_t k = 0; k < count; ++k) by_value[k] = static_cast<int>(keys[k] & 0xFFFFFFFFu);
+    keys = {};
+
+    std::vector<int> larger(count + 1, 0); // positions holding sums above the class's
+    std::vector<int> from(count);          // typed index of each final entry
+    sums_class scratch;
+    int larger_count = 0;
+    for (std::size_t first = 0; first < count;) {
+        std::size_t last = first + 1;
+        while (last < count && value[static_cast<std::size_t>(by_value[last])] ==
+                                   value[static_cast<std::size_t>(by_value[first])])
+            ++last;
+        const auto m = static_cast<int>(last - first);
+        place_class(value, by_value.data() + first, m, larger.data(), larger_count, scratch, from);
+        for (std::size_t k = first; k < last; ++k) tree_add(larger.data(), n, by_value[k], 1);
+        larger_count += m;
+        first = last;
     }
+
     std::vector<char*> new_lines(count);
     std::vector<std::int32_t*> new_sums(count);
     for (std::size_t i = 0; i < count; ++i) {

@@ -13,7 +13,9 @@ namespace test_support {
 struct session {
     con::console c;
     std::string out;
-    explicit session(std::string_view typed, bool utf8 = false) { con::open_memory(c, typed, out, utf8); }
+    explicit session(std::string_view typed, con::charset chars = con::charset::bytes) {
+        con::open_memory(c, typed, out, chars);
+    }
     // Everything written so far.
     std::string output() {
         con::flush(c);

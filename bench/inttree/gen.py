@@ -1,9 +1,13 @@
 #!/usr/bin/env python3
 """Typed input for inttree: a root, COUNT more values added in one batch,
-then the four views and exit.
+then the views and exit.
 
-    gen.py random COUNT SEED   values spread over the signed 32-bit range
-    gen.py sorted COUNT        0, 1, 2, ...: a tree that is one long chain
+    gen.py random COUNT SEED   values spread over the signed 32-bit range;
+                               all four views
+    gen.py sorted COUNT        0, 1, 2, ...: a tree that is one long chain;
+                               the three listings but not the tree on its
+                               side, whose indentation grows with the depth
+                               (a quadratic amount of output on a chain)
 """
 import random
 import sys
@@ -22,7 +26,7 @@ def main():
     for k, v in enumerate(values[1:], start=1):
         lines.append(str(v))
         lines.append("y" if k == count else "n")
-    lines += ["0", "1", "2", "5", "6"]
+    lines += ["0", "1", "2", "5", "6"] if kind == "random" else ["0", "1", "2", "6"]
     sys.stdout.write("\n".join(lines) + "\n")
 
 

@@ -43,7 +43,7 @@ TEST(InsertColumn, MatchesColumnByColumnShiftForEveryPosition) {
         for (int k = 0; k <= n; ++k) {
             Matrix m(n, std::vector<int>(n));
             std::vector<int> col(n);
-            int** mas = colinsert::alloc_matrix(n);
+            int** mas = colinsert::alloc_rows(n);
             int* stolbec = colinsert::alloc_column(n);
             ASSERT_NE(mas, nullptr);
             ASSERT_NE(stolbec, nullptr);
@@ -66,7 +66,7 @@ TEST(InsertColumn, LargeMatrixAtRandomPositions) {
         int k = std::uniform_int_distribution<int>(0, n)(rng);
         Matrix m(n, std::vector<int>(n));
         std::vector<int> col(n);
-        int** mas = colinsert::alloc_matrix(n);
+        int** mas = colinsert::alloc_rows(n);
         int* stolbec = colinsert::alloc_column(n);
         ASSERT_NE(mas, nullptr);
         ASSERT_NE(stolbec, nullptr);
@@ -83,7 +83,7 @@ TEST(InsertColumn, LargeMatrixAtRandomPositions) {
 
 TEST(Allocation, BlocksStartZeroFilled) {
     const int n = 37;
-    int** mas = colinsert::alloc_matrix(n);
+    int** mas = colinsert::alloc_rows(n);
     int* stolbec = colinsert::alloc_column(n);
     ASSERT_NE(mas, nullptr);
     ASSERT_NE(stolbec, nullptr);
@@ -96,7 +96,7 @@ TEST(Allocation, BlocksStartZeroFilled) {
 
 TEST(Allocation, EnlargingKeepsTheValues) {
     const int n = 5;
-    int** mas = colinsert::alloc_matrix(n);
+    int** mas = colinsert::alloc_rows(n);
     ASSERT_NE(mas, nullptr);
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) mas[i][j] = i * 100 + j;
@@ -108,7 +108,7 @@ TEST(Allocation, EnlargingKeepsTheValues) {
 
 TEST(Allocation, ImpossibleRowSizeIsRefusedAndTheMatrixStaysReleasable) {
     const int n = 3;
-    int** mas = colinsert::alloc_matrix(n);
+    int** mas = colinsert::alloc_rows(n);
     ASSERT_NE(mas, nullptr);
     mas[2][2] = 42;
     // Bytes that overflow the allocation size, then bytes no system has.

@@ -172,7 +172,7 @@ TEST(ReadText, ALastLineWithoutItsBreakIsNoLineWhereOneIsRequired) {
 
 TEST(ReadTypedChar, AUtf8SequenceIsOneCharacterOnlyUnderAUtf8Locale) {
     const std::string typed = "\xD0\xB4\xE6\x97\xA5\xD0x\n";
-    memory_console utf8(typed, true);
+    memory_console utf8(typed, charset::utf8);
     for (std::string_view expected : {"\xD0\xB4", "\xE6\x97\xA5", "\xD0", "x", "\n"})
         EXPECT_EQ(read_typed_char(utf8.c), expected);
     EXPECT_EQ(read_typed_char(utf8.c), "");
@@ -246,7 +246,7 @@ TEST(Cp1251, LiteralsAreConvertedAtCompileTime) {
 }
 
 TEST(Cp1251, ConsoleConvertsOutputAndTypedLinesWhenSwitchedOn) {
-    memory_console m("\xD0\xB4\xD0\xB0 x\n", true);
+    memory_console m("\xD0\xB4\xD0\xB0 x\n", charset::utf8);
     use_cp1251(m.c);
     write(m.c, "\xC4\xE0\n");
     EXPECT_EQ(read_char(m.c), 0xE4);
@@ -257,7 +257,7 @@ TEST(Cp1251, ConsoleConvertsOutputAndTypedLinesWhenSwitchedOn) {
 }
 
 TEST(Cp1251, ALineCanBeTakenAsTyped) {
-    memory_console m("\xE6\x97\xA5\xD0\xB4.txt\n\xD0\xB4\n", true);
+    memory_console m("\xE6\x97\xA5\xD0\xB4.txt\n\xD0\xB4\n", charset::utf8);
     use_cp1251(m.c);
     std::string name;
     ASSERT_TRUE(read_text(m.c, name, text_form::as_typed));

@@ -47,8 +47,8 @@ protected:
         std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
         return dir + "/" + name;
     }
-    static std::string talk(const std::string& typed, bool utf8 = false) {
-        test_support::session s(typed, utf8);
+    static std::string talk(const std::string& typed, con::charset chars = con::charset::bytes) {
+        test_support::session s(typed, chars);
         EXPECT_EQ(run(s.c), 0);
         return s.output();
     }
@@ -117,14 +117,14 @@ TEST_F(Dialogue, LongTypedLinesAndSentencesAreKeptWhole) {
 
 TEST_F(Dialogue, Utf8ConsoleConvertsTextsButNotTheFile) {
     std::string path = make_file("имя.txt", cp_text("Мама мыла раму. Мама мыла раму."_cp));
-    std::string out = talk(path + "\nмыла\nд\n", true);
+    std::string out = talk(path + "\nмыла\nд\n", con::charset::utf8);
     std::string expected = ask_name + ask_string + header + row(cp_text("Мама мыла раму."_cp), 2) + go_on;
     EXPECT_EQ(out, con::cp1251_to_utf8(expected));
 }
 
 TEST_F(Dialogue, Utf8ConsoleOpensANameOutsideTheCodePage) {
     std::string path = make_file("日本.txt", "Found it. Not here.");
-    std::string out = talk(path + "\nit\nn\n", true);
+    std::string out = talk(path + "\nit\nn\n", con::charset::utf8);
     EXPECT_EQ(out, con::cp1251_to_utf8(ask_name + ask_string + header + row("Found it.", 1) + go_on));
 }
 

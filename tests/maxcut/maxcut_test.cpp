@@ -71,57 +71,57 @@ TEST(Removal, LargeMatrixAtRandomPlaces) {
 
 TEST(AbsAndMax, NegativesBecomePositiveAndTheFirstLargestWins) {
     std::vector<int> a = {3, -5, 5, 1};
-    maxcut::max_place m = maxcut::abs_and_max(a.data(), 2);
+    maxcut::largest_element largest = maxcut::abs_and_max(a.data(), 2);
     EXPECT_EQ(a, (std::vector<int>{3, 5, 5, 1}));
-    EXPECT_EQ(m.max, 5);
-    EXPECT_EQ(m.x, 0);
-    EXPECT_EQ(m.p, 1);
+    EXPECT_EQ(largest.value, 5);
+    EXPECT_EQ(largest.row, 0);
+    EXPECT_EQ(largest.column, 1);
 
     std::vector<int> b = {1, 2, 3, 4, -9, 6, 7, 8, 5};
-    m = maxcut::abs_and_max(b.data(), 3);
-    EXPECT_EQ(m.max, 9);
-    EXPECT_EQ(m.x, 1);
-    EXPECT_EQ(m.p, 1);
+    largest = maxcut::abs_and_max(b.data(), 3);
+    EXPECT_EQ(largest.value, 9);
+    EXPECT_EQ(largest.row, 1);
+    EXPECT_EQ(largest.column, 1);
 }
 
 TEST(AbsAndMax, NegativeCornerIsTakenByItsAbsoluteValue) {
     std::vector<int> a = {-9, 1, 2, 3};
-    maxcut::max_place m = maxcut::abs_and_max(a.data(), 2);
-    EXPECT_EQ(m.max, 9);
-    EXPECT_EQ(m.x, 0);
-    EXPECT_EQ(m.p, 0);
+    maxcut::largest_element largest = maxcut::abs_and_max(a.data(), 2);
+    EXPECT_EQ(largest.value, 9);
+    EXPECT_EQ(largest.row, 0);
+    EXPECT_EQ(largest.column, 0);
     std::vector<int> b = {-1, -2, -3, -8};
-    m = maxcut::abs_and_max(b.data(), 2);
-    EXPECT_EQ(m.max, 8);
-    EXPECT_EQ(m.x, 1);
-    EXPECT_EQ(m.p, 1);
+    largest = maxcut::abs_and_max(b.data(), 2);
+    EXPECT_EQ(largest.value, 8);
+    EXPECT_EQ(largest.row, 1);
+    EXPECT_EQ(largest.column, 1);
 }
 
 TEST(AbsAndMax, SmallestIntegerStaysNegativeAndIsNeverTheMaximum) {
     std::vector<int> a = {INT_MIN, 4, INT_MIN, 2};
-    maxcut::max_place m = maxcut::abs_and_max(a.data(), 2);
+    maxcut::largest_element largest = maxcut::abs_and_max(a.data(), 2);
     EXPECT_EQ(a, (std::vector<int>{INT_MIN, 4, INT_MIN, 2}));
-    EXPECT_EQ(m.max, 4);
-    EXPECT_EQ(m.x, 0);
-    EXPECT_EQ(m.p, 1);
+    EXPECT_EQ(largest.value, 4);
+    EXPECT_EQ(largest.row, 0);
+    EXPECT_EQ(largest.column, 1);
 
     std::vector<int> b = {INT_MIN};
-    m = maxcut::abs_and_max(b.data(), 1);
-    EXPECT_EQ(m.max, INT_MIN);
-    EXPECT_EQ(m.x, 0);
-    EXPECT_EQ(m.p, 0);
+    largest = maxcut::abs_and_max(b.data(), 1);
+    EXPECT_EQ(largest.value, INT_MIN);
+    EXPECT_EQ(largest.row, 0);
+    EXPECT_EQ(largest.column, 0);
 }
 
 TEST(Allocation, SizesBeyondAnyBlockAreRefused) {
-    EXPECT_EQ(maxcut::alloc_matrix(2000000000), nullptr); // bytes above the largest object size
-    EXPECT_EQ(maxcut::alloc_matrix(INT32_MAX), nullptr);
-    EXPECT_EQ(maxcut::alloc_matrix(1500000000), nullptr); // fits the size, not the machine
-    EXPECT_EQ(maxcut::alloc_matrix(0), nullptr);
-    EXPECT_EQ(maxcut::alloc_matrix(-3), nullptr);
+    EXPECT_EQ(maxcut::alloc_block(2000000000), nullptr); // bytes above the largest object size
+    EXPECT_EQ(maxcut::alloc_block(INT32_MAX), nullptr);
+    EXPECT_EQ(maxcut::alloc_block(1500000000), nullptr); // fits the size, not the machine
+    EXPECT_EQ(maxcut::alloc_block(0), nullptr);
+    EXPECT_EQ(maxcut::alloc_block(-3), nullptr);
 }
 
 TEST(Allocation, ShrinkKeepsTheResultAndAnEmptyBlockForOneRelease) {
-    int* mas = maxcut::alloc_matrix(300);
+    int* mas = maxcut::alloc_block(300);
     ASSERT_NE(mas, nullptr);
     for (int i = 0; i < 4; ++i) mas[i] = i + 1;
     mas = maxcut::shrink(mas, 2);

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
+#include <functional>
+#include <numeric>
 #include <random>
 #include <string>
 #include <utility>
@@ -14,8 +18,8 @@ namespace {
 
 using namespace stringsort;
 
-// The two exchange sorts written out step by step as the dialogue describes
-// them; the program's sorts must give exactly their orders.
+// The two exchange sorts, step by step, one exchange at a time; the
+// program's sorts must give exactly their orders.
 const char* reference_key(const char* line) {
     while (*line != '\0' && !(*line >= 'A' && *line <= 'Z')) ++line;
     return line;
@@ -249,50 +253,146 @@ TEST(SortBySums, ExamplesOfTheOrder) {
     EXPECT_TRUE(sorted_by_sums({}).empty());
 }
 
+// Sorts the sums by both sorts, each line a distinct byte and each sum its
+// own cell, and compares the two outcomes by pointer: every line must end in
+// the same entry, and with its own cell beside it.
 void check_sums(const std::vector<std::int32_t>& values) {
-    std::vector<std::string> typed(values.size(), "");
-    table fast(typed);
-    table slow(typed);
-    for (table* t : {&fast, &slow})
-        for (std::size_t i = 0; i < values.size(); ++i) t->sum_cells[i] = values[i];
-    sort_by_sums(fast.lines.data(), fast.sums.data(), fast.n());
-    reference_sort_by_sums(slow.lines.data(), slow.sums.data(), slow.n());
-    ASSERT_EQ(typed_indices(fast), typed_indices(slow));
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        // Each line moves together with its own cell.
-        const auto cell = static_cast<std::size_t>(fast.sums[i] - fast.sum_cells.data());
-        ASSERT_EQ(fast.lines[i], fast.text[cell].data());
+    const std::size_t n = values.size();
+    std::vector<char> text(n + 1);
+    std::vector<std::int32_t> cells(values);
+    std::vector<char*> fast_lines(n);
+    std::vector<std::int32_t*> fast_sums(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        fast_lines[i] = &text[i];
+        fast_sums[i] = &cells[i];
     }
+    std::vector<char*> slow_lines(fast_lines);
+    std::vector<std::int32_t*> slow_sums(fast_sums);
+    sort_by_sums(fast_lines.data(), fast_sums.data(), static_cast<int>(n));
+    reference_sort_by_sums(slow_lines.data(), slow_sums.data(), static_cast<int>(n));
+    ASSERT_EQ(fast_lines, slow_lines) << ::testing::PrintToString(values);
+    ASSERT_EQ(fast_sums, slow_sums) << ::testing::PrintToString(values);
+}
+
+// The next way of splitting lines into classes, as a restricted growth
+// string (each line's class at most one above every class before it): the
+// last entry that may still grow grows, the entries after it restart at 0.
+bool next_split(std::vector<int>& cls) {
+    for (std::size_t k = cls.size(); k-- > 1;) {
+        const auto first_k = cls.begin() + static_cast<std::ptrdiff_t>(k);
+        if (cls[k] <= *std::max_element(cls.begin(), first_k)) {
+            ++cls[k];
+            std::fill(first_k + 1, cls.end(), 0);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Only the order of the sums matters to either sort, so every table up to
+// seven lines is covered by each way of splitting the lines into classes of
+// equal sums, with the classes' sums in every order.
+TEST(SortBySums, SameOrderAsTheExchangeSortForEveryPatternOfTies) {
+    int patterns = 0;
+    for (std::size_t n = 0; n <= 7; ++n) {
+        std::vector<int> cls(n, 0);
+        do {
+            const int classes = n == 0 ? 0 : *std::max_element(cls.begin(), cls.end()) + 1;
+            std::vector<std::int32_t> rank(static_cast<std::size_t>(classes));
+            std::iota(rank.begin(), rank.end(), 1);
+            do {
+                std::vector<std::int32_t> values(n);
+                for (std::size_t i = 0; i < n; ++i) values[i] = rank[static_cast<std::size_t>(cls[i])];
+                check_sums(values);
+                ++patterns;
+            } while (std::next_permutation(rank.begin(), rank.end()));
+        } while (next_split(cls));
+    }
+    EXPECT_EQ(patterns, 1 + 1 + 3 + 13 + 75 + 541 + 4683 + 47293); // ordered set partitions
+}
+
+// Longer tables of only three sums, where classes are large: every one of
+// them of eight and of nine lines.
+TEST(SortBySums, SameOrderAsTheExchangeSortForEveryTableOfThreeSums) {
+    for (std::size_t n = 8; n <= 9; ++n) {
+        std::vector<std::int32_t> values(n, 0);
+        for (;;) {
+            check_sums(values);
+            std::size_t k = 0;
+            for (; k < n && values[k] == 2; ++k) values[k] = 0;
+            if (k == n) break;
+            ++values[k];
+        }
+    }
+}
+
+// Tables of random sums of many shapes, all rich in ties.
+std::vector<std::int32_t> random_sums(std::mt19937& rng, int shape, std::size_t n) {
+    auto below = [&rng](std::size_t bound) { return static_cast<std::size_t>(rng() % bound); };
+    std::uniform_int_distribution<std::int32_t> any(INT32_MIN, INT32_MAX);
+    std::vector<std::int32_t> pool; // the sums a table draws from
+    std::size_t distinct = 0;
+    switch (shape % 4) {
+    case 0: // 1 to 4 sums
+        distinct = 1 + below(4);
+        break;
+    case 1: // about sqrt(n) sums
+        distinct = 1 + static_cast<std::size_t>(std::sqrt(static_cast<double>(n)));
+        break;
+    case 2: // anything up to n sums
+        distinct = 1 + below(n + 1);
+        break;
+    default: // sums of a few dice
+        break;
+    }
+    for (std::size_t k = 0; k < distinct; ++k) {
+        const std::size_t roll = below(8);
+        pool.push_back(roll == 0   ? INT32_MIN
+                       : roll == 1 ? INT32_MAX
+                       : roll < 5  ? any(rng)
+                                   : static_cast<std::int32_t>(below(9)) - 4);
+    }
+    const std::size_t dice = 2 + below(3);
+    std::vector<std::int32_t> values(n);
+    for (std::size_t i = 0; i < n;) {
+        // Runs of one sum, mostly short, now and then long.
+        std::size_t run = below(10) == 0 ? 1 + below(n / 4 + 1) : 1;
+        std::int32_t v = 0;
+        if (pool.empty())
+            for (std::size_t d = 0; d < dice; ++d) v += static_cast<std::int32_t>(1 + below(6));
+        else
+            v = pool[below(pool.size())];
+        for (; run > 0 && i < n; --run) values[i++] = v;
+    }
+    // Now and then the whole table ascending or descending.
+    const std::size_t order = below(6);
+    if (order == 0) std::sort(values.begin(), values.end());
+    if (order == 1) std::sort(values.begin(), values.end(), std::greater<>());
+    return values;
 }
 
 TEST(SortBySums, SameOrderAsTheExchangeSortOnRandomTables) {
     std::mt19937 rng(5);
-    std::uniform_int_distribution<int> count(0, 50);
-    std::uniform_int_distribution<int> small(-3, 3);
-    std::uniform_int_distribution<std::int32_t> any(INT32_MIN, INT32_MAX);
-    for (int round = 0; round < 3000; ++round) {
-        std::vector<std::int32_t> values(static_cast<std::size_t>(count(rng)));
-        for (auto& v : values) {
-            int kind = static_cast<int>(rng() % 8);
-            v = kind == 0 ? INT32_MIN : kind == 1 ? INT32_MAX : kind == 2 ? any(rng) : small(rng);
-        }
-        check_sums(values);
-    }
-    std::vector<std::int32_t> large(1500);
-    for (auto& v : large) v = small(rng);
-    check_sums(large);
+    for (int round = 0; round < 4000; ++round) check_sums(random_sums(rng, round, rng() % 65));
+    for (int round = 0; round < 40; ++round) check_sums(random_sums(rng, round, 100 + rng() % 400));
+    for (int round = 0; round < 8; ++round) check_sums(random_sums(rng, round, 2000 + rng() % 2000));
 }
 
-TEST(SortBySums, SameOrderAsTheExchangeSortOnLargeTables) {
-    std::mt19937 rng(9);
-    std::uniform_int_distribution<std::int32_t> wide(-100000, 100000);
-    std::vector<std::int32_t> spread(3000);
-    for (auto& v : spread) v = wide(rng);
-    check_sums(spread);
-    // A rising run followed by equal sums: long chains of exchanges in every pass.
-    std::vector<std::int32_t> rising(1000, 0);
-    for (std::size_t i = 0; i < 500; ++i) rising[i] = static_cast<std::int32_t>(i % 97);
+TEST(SortBySums, SameOrderAsTheExchangeSortOnStructuredTables) {
+    const std::size_t n = 3000;
+    std::vector<std::int32_t> rising(n); // a rising run, then equal sums
+    std::vector<std::int32_t> halves(n); // one sum, then a smaller one
+    std::vector<std::int32_t> saw(n);    // short rising runs over and over
+    for (std::size_t i = 0; i < n; ++i) {
+        rising[i] = i < n / 2 ? static_cast<std::int32_t>(i % 97) : 0;
+        halves[i] = i < n / 2 ? INT32_MAX : INT32_MIN;
+        saw[i] = static_cast<std::int32_t>(i % 7);
+    }
     check_sums(rising);
+    check_sums(halves);
+    check_sums(saw);
+    std::reverse(saw.begin(), saw.end());
+    check_sums(saw);
 }
 
 } // namespace
