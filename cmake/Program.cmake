@@ -1,16 +1,18 @@
 # add_program(NAME): the program in the current directory.
 #   NAME_core   every .cpp of the directory but main.cpp (the dialogue and
-#               its data structures), linked by the program and its tests
+#               its data structures), linked by the program and its tests;
+#               of the files *_posix.cpp and *_windows.cpp only the system's
 #   NAME        the executable, from main.cpp, installed to bin/ together
 #               with its manual page NAME.1 (when present) in man1/, and
 #               part of the target `programs`
-#   NAME_test   GoogleTest unit tests from tests/NAME/*_test.cpp
+#   NAME_test   GoogleTest unit tests from tests/NAME/*_test.cpp (those
+#               named *_posix_test.cpp or *_windows_test.cpp on that system)
 #   NAME/CASE   one transcript test per directory tests/NAME/cases/CASE
 #               (and NAME/CASE/prefixes where the case holds a file "prefixes")
 #
-# On Windows the unit tests in POSIX_ONLY_UNIT_TESTS and the cases listed in
-# tests/windows/posix-only-cases are left out (see cmake/WindowsTests.cmake),
-# and the transcripts expect Windows line breaks.
+# On Windows the cases listed in tests/windows/posix-only-cases are left out
+# (see cmake/WindowsTests.cmake), and the transcripts expect Windows line
+# breaks.
 
 # render_manual(NAME): NAME.1 of the current directory as NAME.html, built
 # with the program and installed beside it; left out, with a note, where
@@ -60,6 +62,13 @@ add_custom_target(programs)
 function(add_program name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+  # What a program needs of the system lives in NAME_posix.cpp and
+  # NAME_windows.cpp: each system builds its own.
+  if(WIN32)
+    list(FILTER sources EXCLUDE REGEX "_posix\\.cpp$")
+  else()
+    list(FILTER sources EXCLUDE REGEX "_windows\\.cpp$")
+  endif()
   add_library(${name}_core STATIC ${sources})
   target_include_directories(${name}_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name}_core PUBLIC console)
@@ -87,8 +96,13 @@ function(add_program name)
   endif()
   set(test_dir ${PROJECT_SOURCE_DIR}/tests/${name})
   file(GLOB unit_tests CONFIGURE_DEPENDS ${test_dir}/*_test.cpp)
-  if(WIN32 AND unit_tests)
-    list(REMOVE_ITEM unit_tests ${POSIX_ONLY_UNIT_TESTS})
+  # Tests of what only one system has: NAME_posix_test.cpp (pseudo-terminals,
+  # fork, FIFOs, umask, resource limits, POSIX pipes) and
+  # NAME_windows_test.cpp, each built on its system only.
+  if(WIN32)
+    list(FILTER unit_tests EXCLUDE REGEX "_posix_test\\.cpp$")
+  else()
+    list(FILTER unit_tests EXCLUDE REGEX "_windows_test\\.cpp$")
   endif()
   if(unit_tests)
     add_executable(${name}_test ${unit_tests})

@@ -2,12 +2,8 @@
 # run, and, in a cross build, Wine as the emulator, with one prefix and one
 # wineserver for the whole test run.
 
-# Unit tests that need what only POSIX systems offer.
-set(POSIX_ONLY_UNIT_TESTS
-    # a pseudo-terminal and a forked child driving studentdb's key waits
-    ${PROJECT_SOURCE_DIR}/tests/studentdb/tty_test.cpp
-    # 10 GB streamed through a POSIX pipe (F_SETPIPE_SZ)
-    ${PROJECT_SOURCE_DIR}/tests/inttree/sideways_stream_test.cpp)
+# Unit tests of what only POSIX systems have are named *_posix_test.cpp and
+# left out (see add_program).
 
 # Transcript cases whose behaviour is POSIX only, each with its reason.
 file(STRINGS ${PROJECT_SOURCE_DIR}/tests/windows/posix-only-cases POSIX_ONLY_CASES REGEX "^[^#]")

@@ -1,18 +1,66 @@
 #include "search.h"
+#include "file_system.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace linefind {
 
 namespace {
+
+// The first occurrence of str in [from, end), or null, in time linear in
+// the bytes even in the worst case, unlike a comparison of the whole string
+// at every position: glibc's memmem, or elsewhere the Knuth-Morris-Pratt
+// search (the standard Boyer-Moore searcher takes quadratic time to set up
+// for a long string).
+const char* find_bytes(const char* from, const char* end, std::string_view str) {
+    std::size_t m = str.size();
+    if (static_cast<std::size_t>(end - from) < m) return nullptr;
+#ifdef __GLIBC__
+    return static_cast<const char*>(::memmem(from, static_cast<std::size_t>(end - from), str.data(), m));
+#else
+    if (m == 0) return from;
+    // border[i]: the length of the longest proper prefix of str[0, i] that
+    // is also its suffix.
+    auto* border = static_cast<std::size_t*>(std::malloc(m * sizeof(std::size_t)));
+    if (border == nullptr) {
+        // No memory for the table: the plain search is slower, not wrong.
+        const char* hit = std::search(from, end, str.begin(), str.end());
+        return hit == end ? nullptr : hit;
+    }
+    border[0] = 0;
+    for (std::size_t i = 1, k = 0; i < m; ++i) {
+        while (k > 0 && str[i] != str[k]) k = border[k - 1];
+        if (str[i] == str[k]) ++k;
+        border[i] = k;
+    }
+    const char* hit = nullptr;
+    for (std::size_t k = 0; from < end; ++from) {
+        while (k > 0 && *from != str[k]) k = border[k - 1];
+        if (*from == str[k]) ++k;
+        if (k == m) {
+            hit = from + 1 - m;
+            break;
+        }
+    }
+    std::free(border);
+    return hit;
+#endif
+}
+
+// The last full stop of [from, from + n), or null.
+const char* last_full_stop(const char* from, std::size_t n) {
+#ifdef __GLIBC__
+    return static_cast<const char*>(::memrchr(from, '.', n));
+#else
+    for (const char* p = from + n; p != from;)
+        if (*--p == '.') return p;
+    return nullptr;
+#endif
+}
 
 // Reads the next bytes of the file after the kept ones. A buffer more than
 // half full, which only a file that cannot be read again leaves, is doubled
@@ -26,29 +74,12 @@ bool read_more(text_file& file) {
         file.data = bigger;
         file.capacity *= 2;
     }
-    for (;;) {
-        ssize_t got = ::read(file.fd, file.data + file.size, file.capacity - file.size);
-        if (got > 0) {
-            file.size += static_cast<std::size_t>(got);
-            return true;
-        }
-        if (got < 0 && errno == EINTR) continue;
+    std::ptrdiff_t got = read_file(file.fd, file.data + file.size, file.capacity - file.size);
+    if (got > 0) {
+        file.size += static_cast<std::size_t>(got);
+    } else {
         // A read error ends the sentences as the end of the file does.
         file.at_end = true;
-        return true;
-    }
-}
-
-// Reads size bytes at offset; false on a read error or when the file has
-// become shorter.
-bool read_at(int fd, char* to, std::size_t size, std::uint64_t offset) {
-    while (size > 0) {
-        ssize_t got = ::pread(fd, to, size, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        to += got;
-        size -= static_cast<std::size_t>(got);
-        offset += static_cast<std::uint64_t>(got);
     }
     return true;
 }
@@ -110,7 +141,7 @@ bool same_as_file(const sentence_node& node, int fd, std::uint64_t offset, char*
                   std::size_t piece_size) {
     for (std::size_t done = 0; done < node.size;) {
         std::size_t n = std::min(piece_size, node.size - done);
-        if (!read_at(fd, piece, n, offset + done) || std::memcmp(node.text + done, piece, n) != 0)
+        if (!read_file_at(fd, piece, n, offset + done) || std::memcmp(node.text + done, piece, n) != 0)
             return false;
         done += n;
     }
@@ -132,7 +163,7 @@ sentence_node* add_from_file(text_file& file, std::uint64_t start, std::uint64_t
     text_hash hash;
     for (std::size_t done = 0; done < size;) {
         std::size_t n = std::min(sizeof piece, size - done);
-        if (!read_at(file.fd, piece, n, start + done)) {
+        if (!read_file_at(file.fd, piece, n, start + done)) {
             file.at_end = true;
             return head;
         }
@@ -152,7 +183,7 @@ sentence_node* add_from_file(text_file& file, std::uint64_t start, std::uint64_t
         index.out_of_memory = true;
         return head;
     }
-    if (!read_at(file.fd, node->text, size, start)) {
+    if (!read_file_at(file.fd, node->text, size, start)) {
         std::free(node);
         file.at_end = true;
         return head;
@@ -179,20 +210,16 @@ sentence_node* end_long_sentence(text_file& file, long_sentence& sentence, const
 bool contains(std::string_view sentence, std::string_view str) {
     if (str.size() > sentence.size()) return false;
     if (str.empty()) return true;
-    // glibc's memmem stays linear in the worst case, unlike a comparison of
-    // the whole string at every position.
-    return ::memmem(sentence.data(), sentence.size(), str.data(), str.size()) != nullptr;
+    return find_bytes(sentence.data(), sentence.data() + sentence.size(), str) != nullptr;
 }
 
 bool open_text_file(text_file& file, const std::string& name, std::size_t block) {
     file = text_file{};
     // A zero byte would cut the name short and open some other file.
     if (name.find('\0') != std::string::npos) return false;
-    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open_file(name, file.rereadable);
     if (fd < 0) return false;
-    struct stat st {};
     file.fd = fd;
-    file.rereadable = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     file.capacity = block < 2 ? 2 : block;
     file.data = static_cast<char*>(std::malloc(file.capacity));
     if (file.data == nullptr) {
@@ -200,21 +227,18 @@ bool open_text_file(text_file& file, const std::string& name, std::size_t block)
         file.out_of_memory = true;
         return false;
     }
-    for (;;) {
-        ssize_t got = ::read(fd, file.data, file.capacity);
-        if (got >= 0) {
-            file.size = static_cast<std::size_t>(got);
-            file.at_end = got == 0;
-            return true;
-        }
-        if (errno != EINTR) break;
+    std::ptrdiff_t got = read_file(fd, file.data, file.capacity);
+    if (got < 0) {
+        close_text_file(file);
+        return false;
     }
-    close_text_file(file);
-    return false;
+    file.size = static_cast<std::size_t>(got);
+    file.at_end = got == 0;
+    return true;
 }
 
 void close_text_file(text_file& file) {
-    if (file.fd >= 0) ::close(file.fd);
+    if (file.fd >= 0) close_file(file.fd);
     std::free(file.data);
     file = text_file{};
 }
@@ -238,8 +262,7 @@ const char* find_next(string_finder& finder, const char* from, const char* end) 
         if (finder.credit < 0) finder.use_memmem = true;
         p = hit + 1;
     }
-    if (static_cast<std::size_t>(end - p) < str.size()) return nullptr;
-    return static_cast<const char*>(::memmem(p, static_cast<std::size_t>(end - p), str.data(), str.size()));
+    return find_bytes(p, end, str);
 }
 
 sentence_node* collect_sentences(const char* data, std::size_t n, string_finder& finder,
@@ -257,8 +280,7 @@ sentence_node* collect_sentences(const char* data, std::size_t n, string_finder&
         if (hit == nullptr) break;
         const auto* dot = static_cast<const char*>(
             std::memchr(hit + str.size() - 1, '.', static_cast<std::size_t>(end - hit) - (str.size() - 1)));
-        const auto* before =
-            static_cast<const char*>(memrchr(from, '.', static_cast<std::size_t>(hit - from)));
+        const char* before = last_full_stop(from, static_cast<std::size_t>(hit - from));
         const char* start = skip_spaces(before == nullptr ? from : before + 1, dot);
         std::string_view sentence(start, static_cast<std::size_t>(dot + 1 - start));
         // The hit may begin in the spaces that are not part of the sentence.
@@ -295,8 +317,7 @@ sentence_node* search_file(text_file& file, std::string_view str, sentence_index
                 continue;
             }
         } else {
-            const auto* last =
-                static_cast<const char*>(memrchr(file.data + searched, '.', file.size - searched));
+            const char* last = last_full_stop(file.data + searched, file.size - searched);
             if (last != nullptr) {
                 auto taken = static_cast<std::size_t>(last + 1 - file.data);
                 head = collect_sentences(file.data, taken, finder, index, head);

@@ -3,7 +3,9 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
-#include <sys/mman.h>
+#if defined(__linux__)
+#include <sys/mman.h> // huge pages for large tables
+#endif
 
 namespace linefind {
 
@@ -31,17 +33,21 @@ std::size_t free_slot(const sentence_index& index, std::size_t hash) {
     return i;
 }
 
-// A large table is probed at random places; on huge pages those probes
-// do not also miss the address translation cache.
+// A large table is probed at random places; on huge pages (where Linux
+// offers them) those probes do not also miss the address translation cache.
 sentence_slot* new_table(std::size_t n) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
     constexpr std::size_t huge_page = std::size_t{2} * 1024 * 1024;
     std::size_t bytes = n * sizeof(sentence_slot);
-    if (bytes < huge_page) return static_cast<sentence_slot*>(std::calloc(n, sizeof(sentence_slot)));
-    void* p = std::aligned_alloc(huge_page, bytes);
-    if (p == nullptr) return static_cast<sentence_slot*>(std::calloc(n, sizeof(sentence_slot)));
-    ::madvise(p, bytes, MADV_HUGEPAGE);
-    std::memset(p, 0, bytes);
-    return static_cast<sentence_slot*>(p);
+    if (bytes >= huge_page) {
+        if (void* p = std::aligned_alloc(huge_page, bytes)) {
+            ::madvise(p, bytes, MADV_HUGEPAGE);
+            std::memset(p, 0, bytes);
+            return static_cast<sentence_slot*>(p);
+        }
+    }
+#endif
+    return static_cast<sentence_slot*>(std::calloc(n, sizeof(sentence_slot)));
 }
 
 // False, with the index as it was, when there is no memory for the table.

@@ -43,8 +43,11 @@ protected:
         dir = made.string();
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
+    // Makes the file name, given in UTF-8 as typed on a UTF-8 console, and
+    // returns its path to type.
     std::string make_file(const std::string& name, const std::string& bytes) {
-        std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
+        std::filesystem::path file = std::filesystem::path(dir) / std::u8string(name.begin(), name.end());
+        std::ofstream(file, std::ios::binary) << bytes;
         return dir + "/" + name;
     }
     static std::string talk(const std::string& typed, con::charset chars = con::charset::bytes) {

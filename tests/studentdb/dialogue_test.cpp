@@ -26,10 +26,6 @@ std::string cat(std::initializer_list<std::string_view> parts) {
 
 class dialogue_test : public scratch_dir {
 protected:
-    void SetUp() override {
-        scratch_dir::SetUp();
-        ::setenv("LC_ALL", "C", 1);
-    }
     static std::string dialogue(std::string_view input) {
         std::string out;
         con::console c;

@@ -2,39 +2,11 @@
 #include "scratch.h"
 #include "student.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 namespace studentdb_test {
 namespace {
 
 using con::operator""_cp;
-using studentdb::load_students;
-using studentdb::save_students;
 using studentdb::text_of;
-
-struct loaded {
-    student* a = nullptr;
-    std::int32_t n = 0;
-    std::string out;
-    ~loaded() { std::free(a); }
-};
-
-void load(loaded& l) {
-    con::console c;
-    con::open_memory(c, "", l.out);
-    l.a = load_students(c, &l.n);
-    con::flush(c);
-}
-
-std::string save(const student* a, std::int32_t n) {
-    std::string out;
-    con::console c;
-    con::open_memory(c, "", out);
-    save_students(c, a, n);
-    con::flush(c);
-    return out;
-}
 
 using load_test = scratch_dir;
 
@@ -139,19 +111,8 @@ TEST_F(save_test, LargeCollectionRoundTrips) {
     EXPECT_EQ(std::memcmp(l.a, all.data(), 5000 * sizeof(student)), 0);
 }
 
-TEST_F(save_test, NewFileModeFollowsUmask) {
-    mode_t old_mask = ::umask(002);
-    student s = make_student("a", "b");
-    std::string out = save(&s, 1);
-    ::umask(old_mask);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(fs::status("students.dat").permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                  fs::perms::group_write | fs::perms::others_read);
-}
-
 TEST_F(save_test, ObjectAtTemporaryNameIsLeftAlone) {
-    std::string taken = "students.dat." + std::to_string(::getpid()) + ".0.tmp";
+    std::string taken = "students.dat." + std::to_string(process_id()) + ".0.tmp";
     write_bytes("someone else's", taken.c_str());
     student s = make_student("a", "b", 1, 2);
     EXPECT_EQ(save(&s, 1), "");
@@ -167,16 +128,6 @@ TEST_F(save_test, DirectoryInTheWayFailsAndStays) {
     EXPECT_TRUE(fs::is_directory("students.dat"));
     EXPECT_EQ(read_bytes("students.dat/inside"), "kept");
     EXPECT_EQ(entries(), std::vector<std::string>{"students.dat"});
-}
-
-TEST_F(save_test, ReadOnlyDirectoryFailsAndKeepsFile) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
-    write_bytes("old");
-    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-    student s = make_student("a", "b");
-    EXPECT_EQ(save(&s, 1), "\nEror!\n");
-    fs::permissions(dir_, fs::perms::owner_all);
-    EXPECT_EQ(read_bytes(), "old");
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 // Test helpers: a fresh working directory per test, students.dat bytes and
-// records.
+// records, and the file's load and save with what they write.
 #pragma once
 
 #include "student.h"
+#include "temp_dir.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -13,8 +14,12 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace studentdb_test {
 
@@ -27,9 +32,8 @@ class scratch_dir : public ::testing::Test {
 protected:
     void SetUp() override {
         saved_ = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "studentdb.XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        dir_ = test_support::make_temp_dir("studentdb");
+        ASSERT_FALSE(dir_.empty());
         fs::current_path(dir_);
     }
     void TearDown() override {
@@ -84,6 +88,43 @@ inline student make_student(std::string_view name, std::string_view street, std:
     s.house = house;
     s.flat = flat;
     return s;
+}
+
+// The records of students.dat as loaded, with what the load wrote.
+struct loaded {
+    student* a = nullptr;
+    std::int32_t n = 0;
+    std::string out;
+    loaded() = default;
+    loaded(const loaded&) = delete;
+    loaded& operator=(const loaded&) = delete;
+    ~loaded() { std::free(a); }
+};
+
+inline void load(loaded& l) {
+    con::console c;
+    con::open_memory(c, "", l.out);
+    l.a = studentdb::load_students(c, &l.n);
+    con::flush(c);
+}
+
+// Saves the records; returns what the save wrote.
+inline std::string save(const student* a, std::int32_t n) {
+    std::string out;
+    con::console c;
+    con::open_memory(c, "", out);
+    studentdb::save_students(c, a, n);
+    con::flush(c);
+    return out;
+}
+
+// The number in the names of the save's temporary files.
+inline int process_id() {
+#ifdef _WIN32
+    return ::_getpid();
+#else
+    return static_cast<int>(::getpid());
+#endif
 }
 
 } // namespace studentdb_test

@@ -1,0 +1,40 @@
+// The searched file on POSIX systems: read as it is, and read again at any
+// offset when it is a regular file.
+#include "file_system.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace linefind {
+
+int open_file(const std::string& name, bool& rereadable) {
+    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    rereadable = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    return fd;
+}
+
+std::ptrdiff_t read_file(int fd, char* to, std::size_t size) {
+    for (;;) {
+        ssize_t got = ::read(fd, to, size);
+        if (got >= 0 || errno != EINTR) return got;
+    }
+}
+
+bool read_file_at(int fd, char* to, std::size_t size, std::uint64_t offset) {
+    while (size > 0) {
+        ssize_t got = ::pread(fd, to, size, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        to += got;
+        size -= static_cast<std::size_t>(got);
+        offset += static_cast<std::uint64_t>(got);
+    }
+    return true;
+}
+
+void close_file(int fd) { ::close(fd); }
+
+} // namespace linefind

@@ -1,0 +1,117 @@
+// students.dat on Windows: only a regular file is read, and a save writes a
+// new file beside the old one, flushes it to the disk and moves it over the
+// old one in one step, so that either the whole new content or the old file
+// is there.
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include "file_system.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <string>
+#include <sys/stat.h>
+#include <windows.h>
+
+namespace studentdb {
+
+namespace {
+
+constexpr const wchar_t* file_name = L"students.dat";
+
+// Whether a save may replace a file with these attributes: not a directory,
+// and not a file marked read-only, whose owner asked for it to stay as it is.
+bool replaceable(DWORD attributes) {
+    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
+}
+
+// The file a save replaces: students.dat, or, where that is a symbolic link,
+// the file at the end of its links, which must exist. False where there is
+// nothing a save may replace: a directory, a read-only file, or a link that
+// leads nowhere.
+bool save_target(std::wstring& path) {
+    path = file_name;
+    DWORD attributes = ::GetFileAttributesW(file_name);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (!replaceable(attributes)) return false;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return true;
+    HANDLE file = ::CreateFileW(file_name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::wstring final_path(MAX_PATH, L'\0');
+    DWORD length = 0;
+    for (;;) {
+        length = ::GetFinalPathNameByHandleW(file, final_path.data(), static_cast<DWORD>(final_path.size()),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length < final_path.size()) break;
+        final_path.resize(length); // too small: length is the room needed
+    }
+    ::CloseHandle(file);
+    if (length == 0) return false;
+    final_path.resize(length);
+    path = final_path;
+    attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && replaceable(attributes);
+}
+
+// Creates a new file beside target, in the same directory so that the move
+// stays within one volume, that no one else is using.
+int create_temporary(const std::wstring& target, std::wstring& path) {
+    for (int k = 0; k < 100; ++k) {
+        path = target + L"." + std::to_wstring(::_getpid()) + L"." + std::to_wstring(k) + L".tmp";
+        int fd = ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                          _S_IREAD | _S_IWRITE);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+} // namespace
+
+bool write_all(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        int done = ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
+        if (done <= 0) return false;
+        data += done;
+        size -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+std::FILE* open_students_file() {
+    std::FILE* f = ::_wfopen(file_name, L"rb");
+    if (f == nullptr) return nullptr;
+    struct _stat64 st {};
+    if (::_fstat64(::_fileno(f), &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
+        std::fclose(f);
+        return nullptr;
+    }
+    return f;
+}
+
+bool write_students_file(const student* a, std::int32_t num_d) {
+    std::wstring target;
+    if (!save_target(target)) return false;
+    std::wstring temporary;
+    int fd = create_temporary(target, temporary);
+    if (fd < 0) return false;
+    // _commit flushes the file's data to the disk before the move.
+    bool ok = write_records(fd, a, num_d) && ::_commit(fd) == 0;
+    if (::_close(fd) != 0) ok = false;
+    // The move replaces the old file at once; with write-through it is on
+    // the disk when the call returns. It fails, leaving the old file as it
+    // was, where that is open in a program that does not share it.
+    if (ok &&
+        !::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        ok = false;
+    if (!ok) ::_wunlink(temporary.c_str());
+    return ok;
+}
+
+} // namespace studentdb

@@ -1,0 +1,42 @@
+// The save on Windows, where a file can refuse to be replaced: marked
+// read-only, or open in a program that does not share it. The old file stays byte for
+// byte, and no temporary file is left behind.
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include "scratch.h"
+
+#include <windows.h>
+
+namespace studentdb_test {
+namespace {
+
+using save_test = scratch_dir;
+
+TEST_F(save_test, ReadOnlyFileFailsAndStays) {
+    std::string old = record_bytes("Old", "Street", 1, 2);
+    write_bytes(old);
+    ASSERT_TRUE(::SetFileAttributesW(L"students.dat", FILE_ATTRIBUTE_READONLY));
+    student s = make_student("a", "b");
+    EXPECT_EQ(save(&s, 1), "\nEror!\n");
+    ::SetFileAttributesW(L"students.dat", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(read_bytes(), old);
+    EXPECT_EQ(entries(), std::vector<std::string>{"students.dat"});
+}
+
+TEST_F(save_test, FileOpenWithoutSharingFailsAndStays) {
+    std::string old = record_bytes("Old", "Street", 1, 2);
+    write_bytes(old);
+    HANDLE held = ::CreateFileW(L"students.dat", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    student s = make_student("a", "b");
+    EXPECT_EQ(save(&s, 1), "\nEror!\n");
+    ::CloseHandle(held);
+    EXPECT_EQ(read_bytes(), old);
+    EXPECT_EQ(entries(), std::vector<std::string>{"students.dat"});
+}
+
+} // namespace
+} // namespace studentdb_test
