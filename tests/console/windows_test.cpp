@@ -40,17 +40,28 @@ struct pipe_pair {
     }
 };
 
-// Types the pieces into the pipe one after another, a little apart, so that
-// the reader meets them in separate reads; then ends the input.
-std::thread type_pieces(pipe_pair& p, std::vector<std::string> pieces) {
-    return std::thread([&p, pieces = std::move(pieces)] {
-        for (const std::string& piece : pieces) {
-            if (::_write(p.write_end, piece.data(), static_cast<unsigned>(piece.size())) < 0) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        }
-        p.close_write();
-    });
-}
+// A console reading what a typist puts into a pipe: the pieces one after
+// another, a pause apart, so that the reader meets them in separate reads;
+// then the end of the input.
+struct typed_input {
+    pipe_pair pipe;
+    std::thread typist;
+    console c;
+    explicit typed_input(std::vector<std::string> pieces,
+                         std::chrono::milliseconds pause = std::chrono::milliseconds(30)) {
+        typist = std::thread([this, pieces = std::move(pieces), pause] {
+            for (const std::string& piece : pieces) {
+                if (::_write(pipe.write_end, piece.data(), static_cast<unsigned>(piece.size())) < 0) break;
+                std::this_thread::sleep_for(pause);
+            }
+            pipe.close_write();
+        });
+        open_descriptors(c, pipe.read_end, -1);
+    }
+    typed_input(const typed_input&) = delete;
+    typed_input& operator=(const typed_input&) = delete;
+    ~typed_input() { typist.join(); }
+};
 
 std::string next_line(console& c) {
     std::string text;
@@ -61,10 +72,8 @@ std::string next_line(console& c) {
 } // namespace
 
 TEST(WindowsInput, CrLfIsOneLineBreakAndALoneCrStays) {
-    pipe_pair p;
-    std::thread typist = type_pieces(p, {"12\r\na\rb\r\n\r\nlast\r"});
-    console c;
-    open_descriptors(c, p.read_end, -1);
+    typed_input typed({"12\r\na\rb\r\n\r\nlast\r"});
+    console& c = typed.c;
     std::int32_t value = 0;
     EXPECT_EQ(read_int(c, value), got::value);
     EXPECT_EQ(value, 12);
@@ -74,39 +83,26 @@ TEST(WindowsInput, CrLfIsOneLineBreakAndALoneCrStays) {
     // A CR that ends the input has no LF to join: it stays a character.
     EXPECT_EQ(next_line(c), "last\r");
     EXPECT_EQ(read_char(c), end_of_input);
-    typist.join();
 }
 
 TEST(WindowsInput, ACrAndItsLfInSeparateReadsAreStillOneLineBreak) {
-    pipe_pair p;
-    std::thread typist = type_pieces(p, {"first\r", "\nsecond\r", "\r", "\nthird\n"});
-    console c;
-    open_descriptors(c, p.read_end, -1);
-    EXPECT_EQ(next_line(c), "first");
-    EXPECT_EQ(next_line(c), "second\r");
-    EXPECT_EQ(next_line(c), "third");
-    EXPECT_EQ(read_char(c), end_of_input);
-    typist.join();
+    typed_input typed({"first\r", "\nsecond\r", "\r", "\nthird\n"});
+    EXPECT_EQ(next_line(typed.c), "first");
+    EXPECT_EQ(next_line(typed.c), "second\r");
+    EXPECT_EQ(next_line(typed.c), "third");
+    EXPECT_EQ(read_char(typed.c), end_of_input);
 }
 
 TEST(WindowsInput, LongLinesAcrossManyBlocks) {
-    pipe_pair p;
     std::string big(200000, 'q');
-    std::vector<std::string> pieces;
     std::string data = big + "\r\n7\r\n";
+    std::vector<std::string> pieces;
     for (std::size_t at = 0; at < data.size(); at += 4093) pieces.push_back(data.substr(at, 4093));
-    std::thread typist([&p, &pieces] {
-        for (const std::string& piece : pieces)
-            if (::_write(p.write_end, piece.data(), static_cast<unsigned>(piece.size())) < 0) break;
-        p.close_write();
-    });
-    console c;
-    open_descriptors(c, p.read_end, -1);
-    EXPECT_EQ(next_line(c), big);
+    typed_input typed(std::move(pieces), std::chrono::milliseconds(0));
+    EXPECT_EQ(next_line(typed.c), big);
     std::int32_t value = 0;
-    EXPECT_EQ(read_int(c, value), got::value);
+    EXPECT_EQ(read_int(typed.c, value), got::value);
     EXPECT_EQ(value, 7);
-    typist.join();
 }
 
 TEST(WindowsOutput, LineBreaksAreWrittenAsCrLf) {
@@ -137,13 +133,9 @@ TEST(WindowsOutput, AFailedWriteEndsTheDialogueAndTheRunFails) {
 }
 
 TEST(WindowsInput, NoKeyWaitOnAPipe) {
-    pipe_pair p;
-    std::thread typist = type_pieces(p, {"x\r\n"});
-    console c;
-    open_descriptors(c, p.read_end, -1);
-    EXPECT_EQ(read_char(c), 'x');
-    wait_key(c); // returns at once and takes nothing
-    EXPECT_EQ(read_char(c), '\n');
-    EXPECT_EQ(read_char(c), end_of_input);
-    typist.join();
+    typed_input typed({"x\r\n"});
+    EXPECT_EQ(read_char(typed.c), 'x');
+    wait_key(typed.c); // returns at once and takes nothing
+    EXPECT_EQ(read_char(typed.c), '\n');
+    EXPECT_EQ(read_char(typed.c), end_of_input);
 }

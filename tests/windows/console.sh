@@ -38,6 +38,30 @@ trap 'term_cleanup; rm -rf "$wrapper_dir"' EXIT
 # theirs.)
 held_at() { still_count "$1" "$2"; }
 
+# At a key wait, with $menu shown N times: the key named KEY (an arrow,
+# which Windows reports as two codes) ends the wait, and the menu follows
+# without ERROR, as nothing was left over for its read.
+#   arrow_key KEY N ERROR
+arrow_key() {
+    held_at "$menu" "$2"
+    tt send-keys -t "$T" "$1"
+    wait_text "$menu" $(($2 + 1))
+    expect_absent "$3"
+}
+
+# At a key wait, with $menu shown N times: a Cyrillic LETTER and at once
+# ANSWER with Enter, as from a quick typist. The wait takes the letter only,
+# not echoed, and ANSWER reaches the menu: TEXT is shown AT_LEAST times.
+#   key_then_answer LETTER ANSWER N ERROR TEXT AT_LEAST
+key_then_answer() {
+    held_at "$menu" "$3"
+    tt send-keys -t "$T" -l "$1$2" \; send-keys -t "$T" Enter
+    wait_text "$menu" $(($3 + 1))
+    shown_within "$5" "$6" 5 || fail "the answer typed right after the key was not read as the next choice"
+    expect_absent "$4"
+    expect_absent "$1"
+}
+
 if [ "$which" = inttree ]; then
     menu='6 - exit'
     term_start "$prog"
@@ -52,19 +76,11 @@ if [ "$which" = inttree ]; then
     # on Windows) ends as one key.
     enter 4
     wait_text 'Net kornja!'
-    held_at "$menu" 2
-    tt send-keys -t "$T" Up
-    wait_text "$menu" 3
-    expect_absent 'Vvedeno nevernoe znachenie!'
-    # A Cyrillic key and at once the view 1: the wait takes the key only.
+    arrow_key Up 2 'Vvedeno nevernoe znachenie!'
+    # A Cyrillic key and at once the view 1, which shows the menu again.
     enter 4
     wait_text 'Net kornja!' 2
-    held_at "$menu" 3
-    tt send-keys -t "$T" -l 'ж1' \; send-keys -t "$T" Enter
-    wait_text "$menu" 4
-    shown_within "$menu" 5 5 || fail "the answer typed right after the key was not read as the next choice"
-    expect_absent 'Vvedeno nevernoe znachenie!'
-    expect_absent 'ж'
+    key_then_answer ж 1 3 'Vvedeno nevernoe znachenie!' "$menu" 5
     enter 6
     wait_exit 0
     exit 0
@@ -94,37 +110,36 @@ done
 expect_absent 'ъ'
 expect_absent "$retry"
 
+# add_student N NAME STREET HOUSE FLAT ANSWER: the Nth student added, and
+# ANSWER to the question whether to add another.
+add_student() {
+    wait_text 'Введите имя студента:' "$1"
+    enter "$2"
+    wait_text 'Введите адрес:' "$1"
+    enter "$3"
+    wait_text 'Дом:' "$1"
+    enter "$4"
+    wait_text 'Комната:' "$1"
+    enter "$5"
+    wait_text 'Продолжить ввод? Да-д' "$1"
+    enter "$6"
+}
+
 # Two students, the second after a typed д; the Cyrillic name and street
-# arrive as Windows-1251 and are stored so.
+# arrive as Windows-1251 and the file holds them so.
 enter 4
-wait_text 'Введите имя студента:'
-enter 'Иванов'
-wait_text 'Введите адрес:'
-enter 'Ленина'
-wait_text 'Дом:'
-enter 12
-wait_text 'Комната:'
-enter 5
-wait_text 'Продолжить ввод? Да-д'
-enter д
-wait_text 'Введите имя студента:' 2
-enter 'Smith'
-wait_text 'Введите адрес:' 2
-enter 'Baker St'
-wait_text 'Дом:' 2
-enter 221
-wait_text 'Комната:' 2
-enter 2
-wait_text 'Продолжить ввод? Да-д' 2
-enter n
+add_student 1 'Иванов' 'Ленина' 12 5 д
+add_student 2 'Smith' 'Baker St' 221 2 n
 wait_text "$menu" 2
 enter 5
 wait_text "$menu" 3
-[ "$(stat -c %s "$WORKDIR/students.dat")" = 96 ] || fail "students.dat is not two records long"
-head -c 6 "$WORKDIR/students.dat" | cmp -s - <(cp1251 'Иванов') ||
-    fail "the typed name is not stored in Windows-1251"
-dd if="$WORKDIR/students.dat" bs=1 skip=20 count=6 status=none | cmp -s - <(cp1251 'Ленина') ||
-    fail "the typed street is not stored in Windows-1251"
+python3 - "$WORKDIR/students.dat" <<'EOF' || fail "students.dat does not hold the two records in Windows-1251"
+import struct, sys
+def record(name, street, house, flat):
+    return struct.pack("<20s20sii", name.encode("cp1251"), street.encode("cp1251"), house, flat)
+with open(sys.argv[1], "rb") as f:
+    sys.exit(f.read() != record("Иванов", "Ленина", 12, 5) + record("Smith", "Baker St", 221, 2))
+EOF
 
 # The listing and the search of the file by a typed Cyrillic name.
 row_ivanov="              Иванов              Ленина   12         5"
@@ -152,19 +167,11 @@ expect_absent "$retry"
 enter 5
 wait_text 'Eror!'
 expect_exact 'Eror!'
-held_at "$menu" 1
-tt send-keys -t "$T" Down
-wait_text "$menu" 2
-expect_absent "$retry"
-# A Cyrillic key and at once the choice 6: the wait takes the key only.
+arrow_key Down 1 "$retry"
+# A Cyrillic key and at once the choice 6, the listing of no students.
 enter 5
 wait_text 'Eror!' 2
-held_at "$menu" 2
-tt send-keys -t "$T" -l 'ъ6' \; send-keys -t "$T" Enter
-wait_text "$menu" 3
-shown_within 'Студентов нет!' 1 5 || fail "the answer typed right after the key was not read as the next choice"
-expect_absent "$retry"
-expect_absent 'ъ'
+key_then_answer ъ 6 2 "$retry" 'Студентов нет!' 1
 enter 0
 wait_exit 0
 [ -d "$WORKDIR/students.dat" ] || fail "the directory in the way was replaced"
