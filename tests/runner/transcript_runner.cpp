@@ -284,13 +284,11 @@ namespace {
 struct scratch_dir {
     fs::path root;
     fs::path work;
-    scratch_dir() {
-        root = test_support::make_temp_dir("transcript");
+    scratch_dir() : root(test_support::make_temp_dir("transcript")), work(root / "work") {
         if (root.empty()) {
             std::fprintf(stderr, "cannot make a scratch directory\n");
             std::exit(2);
         }
-        work = root / "work";
         fs::create_directory(work);
     }
     scratch_dir(const scratch_dir&) = delete;
