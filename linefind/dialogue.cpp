@@ -12,7 +12,8 @@ namespace {
 constexpr int letter_de = 0xE4; // small Cyrillic д in Windows-1251
 
 // The file name step: asks until a file opens. False when the person
-// declines another try, or input ends.
+// declines another try, input ends, or memory runs out
+// (file.out_of_memory).
 bool ask_file(con::console& c, text_file& file) {
     for (;;) {
         con::write(c, "Введите имя файла:\n"_cp);
@@ -20,6 +21,7 @@ bool ask_file(con::console& c, text_file& file) {
         // The name is opened as typed: on a UTF-8 console, in its UTF-8 form.
         if (input_line(c, name, con::text_form::as_typed) == 0) return false;
         if (open_text_file(file, name)) return true;
+        if (file.out_of_memory) return false;
         con::write(c, "Ошибка, такого файла не существует!"_cp);
         con::write(c, "\nПовторить ввод? Да-д\n"_cp);
         con::discard(c);
@@ -54,7 +56,7 @@ int run(con::console& c) {
     con::use_cp1251(c);
     for (;;) {
         text_file file;
-        if (!ask_file(c, file)) return 0;
+        if (!ask_file(c, file)) return file.out_of_memory ? con::out_of_memory(c) : 0;
         con::write(c, "Введите искомую строку:\n"_cp);
         std::string str;
         if (input_line(c, str) == 0) {
@@ -64,6 +66,12 @@ int run(con::console& c) {
         sentence_index index;
         sentence_node* head = search_file(file, str, index, nullptr);
         free_index(index);
+        if (file.out_of_memory) {
+            // A report of what was found so far would look complete.
+            if (head != nullptr) free_sentences(head);
+            close_text_file(file);
+            return con::out_of_memory(c);
+        }
         report(c, head);
         con::write(c, "Продолжить поиск? y/n\n"_cp);
         con::discard(c);

@@ -15,7 +15,7 @@ namespace linefind {
 // they came in (a file name), not converted to Windows-1251.
 std::size_t input_line(con::console& c, std::string& line, con::text_form form = con::text_form::converted);
 
-// The whole dialogue; always returns 0.
+// The whole dialogue; returns the exit status: 1 when memory ran out.
 int run(con::console& c);
 
 } // namespace linefind

@@ -5,6 +5,7 @@
 #include "sentences.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,18 +16,29 @@ bool contains(std::string_view sentence, std::string_view str);
 
 // The searched file, read in large blocks. data holds the bytes read and not
 // yet taken as sentences.
+//
+// A regular file can be read again at any offset, so the buffer is a window
+// of fixed size: a sentence that outgrows it is dropped from it as it is
+// read, and read back from the file only when it turns out to match. Other
+// files (pipes, FIFOs, devices) cannot be read again; for them the buffer
+// grows to keep the whole sentence being read.
 struct text_file {
     int fd = -1;
     char* data = nullptr;
     std::size_t size = 0;
     std::size_t capacity = 0;
-    bool at_end = false; // end of file, or a read error, was met
+    bool at_end = false;        // end of file, or a read error, was met
+    bool rereadable = false;    // a regular file
+    std::uint64_t offset = 0;   // the file offset of data[0]
+    bool out_of_memory = false; // see open_text_file and search_file
 };
 
 inline constexpr std::size_t block_size = std::size_t{1024} * 1024;
 
 // Opens name for reading and reads its first block. False, with nothing left
-// open, when it cannot be opened or cannot be read (a directory, say).
+// open, when it cannot be opened or cannot be read (a directory, say), and
+// also when there is no memory for the buffer: file.out_of_memory then tells
+// that apart from a file that is not there.
 bool open_text_file(text_file& file, const std::string& name, std::size_t block = block_size);
 void close_text_file(text_file& file);
 
@@ -50,6 +62,8 @@ sentence_node* collect_sentences(const char* data, std::size_t n, string_finder&
 
 // Reads the rest of the file as sentences, adding those that contain str to
 // the list; text after the last full stop is dropped. Returns the head.
+// When memory runs out the search stops there and sets file.out_of_memory;
+// the list, the index and the file are then whole, to be freed and closed.
 sentence_node* search_file(text_file& file, std::string_view str, sentence_index& index, sentence_node* head);
 
 } // namespace linefind

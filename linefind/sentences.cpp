@@ -1,10 +1,8 @@
 #include "sentences.h"
 
 #include <charconv>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <sys/mman.h>
 
 namespace linefind {
@@ -15,28 +13,21 @@ constexpr std::size_t first_slots = 1024;
 constexpr std::size_t text_width = 25;
 constexpr std::size_t count_width = 50;
 
-// No message is defined for a failed allocation, and going on without the
-// node would print a wrong report, so the program stops.
-void* ecalloc(std::size_t n, std::size_t size) {
-    void* p = std::calloc(n, size);
-    if (p == nullptr) {
-        std::fputs("linefind: out of memory\n", stderr);
-        std::abort();
-    }
-    return p;
+constexpr std::uint64_t word_multiplier = 0x9E3779B97F4A7C15u;
+
+std::uint64_t mix_word(std::uint64_t state, std::uint64_t word) {
+    state = (state ^ word) * word_multiplier;
+    return state ^ (state >> 29);
 }
 
-std::size_t hash_text(std::string_view text) { return std::hash<std::string_view>{}(text); }
-
-bool same_text(const sentence_slot& slot, std::size_t hash, std::string_view text) {
-    return slot.hash == hash && slot.node->size == text.size() &&
-           std::memcmp(slot.node->text, text.data(), text.size()) == 0;
+bool same_text(const sentence_node& node, std::string_view text) {
+    return text.empty() || std::memcmp(node.text, text.data(), text.size()) == 0;
 }
 
-// The slot holding text, or the empty slot where it belongs.
-std::size_t find_slot(const sentence_index& index, std::size_t hash, std::string_view text) {
+// The empty slot where a node of this hash belongs.
+std::size_t free_slot(const sentence_index& index, std::size_t hash) {
     std::size_t i = hash & index.mask;
-    while (index.slots[i].node != nullptr && !same_text(index.slots[i], hash, text)) i = (i + 1) & index.mask;
+    while (index.slots[i].node != nullptr) i = (i + 1) & index.mask;
     return i;
 }
 
@@ -45,26 +36,26 @@ std::size_t find_slot(const sentence_index& index, std::size_t hash, std::string
 sentence_slot* new_table(std::size_t n) {
     constexpr std::size_t huge_page = std::size_t{2} * 1024 * 1024;
     std::size_t bytes = n * sizeof(sentence_slot);
-    if (bytes < huge_page) return static_cast<sentence_slot*>(ecalloc(n, sizeof(sentence_slot)));
+    if (bytes < huge_page) return static_cast<sentence_slot*>(std::calloc(n, sizeof(sentence_slot)));
     void* p = std::aligned_alloc(huge_page, bytes);
-    if (p == nullptr) return static_cast<sentence_slot*>(ecalloc(n, sizeof(sentence_slot)));
+    if (p == nullptr) return static_cast<sentence_slot*>(std::calloc(n, sizeof(sentence_slot)));
     ::madvise(p, bytes, MADV_HUGEPAGE);
     std::memset(p, 0, bytes);
     return static_cast<sentence_slot*>(p);
 }
 
-void grow(sentence_index& index) {
+// False, with the index as it was, when there is no memory for the table.
+bool grow(sentence_index& index) {
     std::size_t n = index.slots == nullptr ? first_slots : (index.mask + 1) * 2;
     sentence_slot* slots = new_table(n);
-    for (std::size_t i = 0; index.slots != nullptr && i <= index.mask; ++i) {
-        if (index.slots[i].node == nullptr) continue;
-        std::size_t j = index.slots[i].hash & (n - 1);
-        while (slots[j].node != nullptr) j = (j + 1) & (n - 1);
-        slots[j] = index.slots[i];
-    }
+    if (slots == nullptr) return false;
+    sentence_index bigger{slots, n - 1};
+    for (std::size_t i = 0; index.slots != nullptr && i <= index.mask; ++i)
+        if (index.slots[i].node != nullptr) slots[free_slot(bigger, index.slots[i].hash)] = index.slots[i];
     std::free(static_cast<void*>(index.slots));
     index.slots = slots;
     index.mask = n - 1;
+    return true;
 }
 
 constexpr std::string_view spaces = "                                                  ";
@@ -85,8 +76,8 @@ void put_count(con::console& c, std::int64_t count) {
 }
 
 int count_hashed(sentence_index& index, std::string_view text, std::size_t hash) {
-    if (index.used == 0) return 1;
-    sentence_node* node = index.slots[find_slot(index, hash, text)].node;
+    sentence_node* node =
+        find_node(index, hash, text.size(), [text](const sentence_node& n) { return same_text(n, text); });
     if (node == nullptr) return 1;
     ++node->count;
     return 0;
@@ -94,24 +85,13 @@ int count_hashed(sentence_index& index, std::string_view text, std::size_t hash)
 
 sentence_node* append_hashed(sentence_index& index, sentence_node* head, std::string_view text,
                              std::size_t hash) {
-    // Half full at most, so a probe meets an empty slot soon.
-    if (index.slots == nullptr || (index.used + 1) * 2 > index.mask + 1) grow(index);
-    auto* node = static_cast<sentence_node*>(ecalloc(1, sizeof(sentence_node) + text.size() + 1));
-    node->text = reinterpret_cast<char*>(node + 1);
-    if (!text.empty()) std::memcpy(node->text, text.data(), text.size());
-    node->size = text.size();
-    node->count = 1;
-    index.slots[find_slot(index, hash, text)] = sentence_slot{hash, node};
-    ++index.used;
-    if (head == nullptr) {
-        node->next = node;
-        index.last = node;
-        return node;
+    sentence_node* node = new_node(text.size());
+    if (node == nullptr) {
+        index.out_of_memory = true;
+        return head;
     }
-    node->next = head;
-    index.last->next = node;
-    index.last = node;
-    return head;
+    if (!text.empty()) std::memcpy(node->text, text.data(), text.size());
+    return append_node(index, head, node, hash);
 }
 
 // Counts the oldest queued sentence, or appends it when it is new.
@@ -125,6 +105,65 @@ sentence_node* take_oldest(sentence_queue& queue, sentence_index& index, sentenc
 }
 
 } // namespace
+
+void hash_piece(text_hash& hash, const char* data, std::size_t size) {
+    hash.size += size;
+    for (; size >= sizeof(std::uint64_t); data += sizeof(std::uint64_t), size -= sizeof(std::uint64_t)) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, data, sizeof word);
+        hash.state = mix_word(hash.state, word);
+    }
+    if (size == 0) return;
+    std::uint64_t word = 0;
+    std::memcpy(&word, data, size);
+    hash.state = mix_word(hash.state, word);
+}
+
+std::size_t hash_end(const text_hash& hash) {
+    // The size tells apart texts that differ only in zero bytes at the end;
+    // the final mixing spreads every bit over the bits the index uses.
+    std::uint64_t x = mix_word(hash.state, hash.size);
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
+    return static_cast<std::size_t>(x ^ (x >> 31));
+}
+
+std::size_t hash_text(std::string_view text) {
+    text_hash hash;
+    hash_piece(hash, text.data(), text.size());
+    return hash_end(hash);
+}
+
+sentence_node* new_node(std::size_t size) {
+    if (size > SIZE_MAX - sizeof(sentence_node) - 1) return nullptr;
+    auto* node = static_cast<sentence_node*>(std::calloc(1, sizeof(sentence_node) + size + 1));
+    if (node == nullptr) return nullptr;
+    node->text = reinterpret_cast<char*>(node + 1);
+    node->size = size;
+    node->count = 1;
+    return node;
+}
+
+sentence_node* append_node(sentence_index& index, sentence_node* head, sentence_node* node,
+                           std::size_t hash) {
+    // Half full at most, so a probe meets an empty slot soon.
+    if ((index.slots == nullptr || (index.used + 1) * 2 > index.mask + 1) && !grow(index)) {
+        std::free(node);
+        index.out_of_memory = true;
+        return head;
+    }
+    index.slots[free_slot(index, hash)] = sentence_slot{hash, node};
+    ++index.used;
+    if (head == nullptr) {
+        node->next = node;
+        index.last = node;
+        return node;
+    }
+    node->next = head;
+    index.last->next = node;
+    index.last = node;
+    return head;
+}
 
 int count_sentence(sentence_index& index, std::string_view text) {
     return count_hashed(index, text, hash_text(text));

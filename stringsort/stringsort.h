@@ -7,7 +7,7 @@
 
 namespace stringsort {
 
-// The whole dialogue. Returns the exit status, always 0.
+// The whole dialogue. Returns the exit status: 1 when memory ran out.
 int run(con::console& c);
 
 } // namespace stringsort

@@ -10,7 +10,7 @@ using con::operator""_cp;
 
 student find_student(con::console& c) {
     student none{};
-    std::FILE* f = std::fopen("students.dat", "rb");
+    std::FILE* f = open_students_file();
     if (f == nullptr) {
         con::write(c, "\xAD\n");
         return none;

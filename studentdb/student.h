@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string_view>
 #include <type_traits>
 
@@ -49,18 +50,19 @@ std::size_t capacity_for(std::int32_t n);
 // old array is then untouched).
 student* make_room(student* a, std::int32_t n);
 
-// Places where tests make the system refuse a step. A null hook, or a hook
-// returning false, lets every step run normally.
-enum class fault_point { allocate, sort_buffer, create, write, sync, close, rename };
-extern bool (*inject_fault)(fault_point);
-bool fault(fault_point where);
+// Opens students.dat for reading when it is a regular file, or a link to
+// one. Null when it is missing or unreadable, and for a directory, a FIFO or
+// a device, which hold no records; the open never waits.
+std::FILE* open_students_file();
 
 // Loads every complete record of students.dat. Returns the array, or
 // nullptr for the empty collection; *num_d is written only with a non-null
 // array.
 student* load_students(con::console& c, std::int32_t* num_d);
-// Replaces students.dat with the records of the array. Either the whole new
-// content is in place or, after "\nEror!", the old file is as it was.
+// Replaces students.dat with the records of the array; when students.dat is
+// a symbolic link, the file it leads to is replaced and the link stays.
+// Either the whole new content is in place or, after "\nEror!", the old
+// file is as it was.
 void save_students(con::console& c, const student* a, std::int32_t num_d);
 // The save without its message: true when students.dat was replaced.
 bool write_students_file(const student* a, std::int32_t num_d);

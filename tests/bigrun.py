@@ -1,9 +1,11 @@
 """Runs a program as a process on a large generated input, for the tests of
 numbers at their limits and inputs of millions of values.
 
-run() gives the exit status, the output and what was written to standard
-error; with memory_mb the program runs
-in an address space of that size (not under the sanitizers, whose shadow
+run() gives the exit status, the output, what was written to standard error
+and the files of the working directory (those of up to 256 MiB);
+make_files(directory), when given, makes further files there first (a
+sparse file, say). With memory_mb the program runs in an address space of
+that size (not under the sanitizers, whose shadow
 memory needs far more), so a program that takes more than the data needs
 fails. check() records a failure; finish() ends the script with status 1
 after any failure.
@@ -39,16 +41,18 @@ class Result:
         self.status = status  # negative: killed by that signal
         self.out = out
         self.err = err
-        self.files = files  # name -> bytes, the working directory afterwards
+        self.files = files  # name -> bytes, the working directory afterwards (files up to 256 MiB)
 
 
-def run(program, data, files=None, env=None, timeout=60, memory_mb=None):
+def run(program, data, files=None, env=None, timeout=60, memory_mb=None, make_files=None):
     with tempfile.TemporaryDirectory(prefix="bigrun.") as root:
         work = os.path.join(root, "work")
         os.mkdir(work)
         for name, content in (files or {}).items():
             with open(os.path.join(work, name), "wb") as f:
                 f.write(content)
+        if make_files is not None:
+            make_files(work)
         with open(os.path.join(root, "stdin"), "wb") as f:
             f.write(data)
         environment = {k: v for k, v in os.environ.items() if not k.startswith(("LC_", "LANG"))}
@@ -76,7 +80,7 @@ def run(program, data, files=None, env=None, timeout=60, memory_mb=None):
         after = {}
         for name in os.listdir(work):
             path = os.path.join(work, name)
-            if os.path.isfile(path):
+            if os.path.isfile(path) and os.path.getsize(path) <= 1 << 28:
                 with open(path, "rb") as f:
                     after[name] = f.read()
         return Result(status, out, err, after)

@@ -9,7 +9,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -60,16 +63,28 @@ protected:
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
-    // Searches a file read in blocks of the given size.
-    Rows search(const std::string& bytes, const std::string& str, std::size_t block) {
+    // Searches a file read in blocks of the given size; through a FIFO,
+    // which cannot be read twice, when piped.
+    Rows search(const std::string& bytes, const std::string& str, std::size_t block, bool piped = false) {
+        std::string path = piped ? dir + "/fifo" : make_file(bytes);
+        std::thread writer;
+        if (piped) {
+            EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+            writer = std::thread([&] { std::ofstream(path, std::ios::binary) << bytes; });
+        }
         text_file file;
-        EXPECT_TRUE(open_text_file(file, make_file(bytes), block));
+        EXPECT_TRUE(open_text_file(file, path, block));
         sentence_index index;
         sentence_node* head = search_file(file, str, index, nullptr);
+        EXPECT_FALSE(file.out_of_memory);
         Rows rows = walk(head);
         if (head != nullptr) free_sentences(head);
         free_index(index);
         close_text_file(file);
+        if (piped) {
+            writer.join();
+            std::filesystem::remove(path);
+        }
         return rows;
     }
 };
@@ -179,33 +194,98 @@ TEST_F(TempDir, ByteFFAndZeroAreOrdinaryCharacters) {
               (Rows{{std::string("a\0b.", 4), 1}, {std::string("a\0c.", 4), 1}}));
 }
 
-TEST_F(TempDir, SentenceLongerThanTheBlockIsKeptWhole) {
+TEST_F(TempDir, SentencesLongerThanTheBufferAreFoundWhole) {
+    // Spaces longer than the buffer before a sentence, the string at the
+    // start, the end or nowhere in a long sentence, and a long sentence
+    // met twice.
     std::string big(100'000, 'w');
-    std::string text = "a. " + big + " key." + big + ". b key.";
-    EXPECT_EQ(search(text, "key", 64), (Rows{{big + " key.", 1}, {"b key.", 1}}));
+    std::string spaces(1000, ' ');
+    std::string text =
+        "a. " + big + " key." + spaces + "key " + big + "." + big + ". b key." + spaces + "key " + big + ".";
+    Rows expected{{big + " key.", 1}, {"key " + big + ".", 2}, {"b key.", 1}};
+    EXPECT_EQ(search(text, "key", 64), expected);
+    EXPECT_EQ(search(text, "key", 64, true), expected);
 }
 
 TEST_F(TempDir, AgreesWithTheObviousSearchAtEveryBlockSize) {
     // Small alphabet, so sentences repeat, hits cross block edges and
-    // strings with spaces and full stops occur.
-    const char alphabet[] = {'a', 'b', ' ', '.', '\n', 'a', '\xFF'};
+    // strings with spaces and full stops occur. In odd rounds full stops
+    // are rare, so sentences outgrow the small buffers and hits cross the
+    // places where a buffer lets go of a sentence's beginning.
+    const std::string_view alphabet("ab .\na\xFF");
+    const std::string_view no_stop("ab \na\xFF");
     unsigned seed = 7;
     auto next = [&seed] {
         seed = seed * 1103515245u + 12345u;
         return (seed >> 16) & 0x7FFF;
     };
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 80; ++round) {
+        bool long_sentences = round % 2 == 1;
+        auto pick = [&] {
+            if (!long_sentences) return alphabet[next() % alphabet.size()];
+            return next() % 30 == 0 ? '.' : no_stop[next() % no_stop.size()];
+        };
         std::string text;
         std::size_t n = 1 + next() % 400;
-        for (std::size_t i = 0; i < n; ++i) text += alphabet[next() % sizeof alphabet];
+        for (std::size_t i = 0; i < n; ++i) text += pick();
         std::string str;
-        std::size_t m = 1 + next() % 3;
-        for (std::size_t i = 0; i < m; ++i) str += alphabet[next() % sizeof alphabet];
+        std::size_t m = 1 + next() % (long_sentences ? 4 : 3);
+        for (std::size_t i = 0; i < m; ++i) str += pick();
         Rows expected = reference(text, str);
         for (std::size_t block : {2u, 3u, 7u, 64u, 4096u})
-            ASSERT_EQ(search(text, str, block), expected)
-                << "round " << round << " block " << block << " str \"" << str << "\"";
+            for (bool piped : {false, true})
+                ASSERT_EQ(search(text, str, block, piped), expected)
+                    << "round " << round << " block " << block << " piped " << piped << " str \"" << str
+                    << "\"";
     }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool sanitized = true;
+#elif defined(__has_feature)
+constexpr bool sanitized = __has_feature(address_sanitizer);
+#else
+constexpr bool sanitized = false;
+#endif
+
+// Searches name for str in a child process whose address space has room
+// for 64 MiB more; true when the search stopped and said memory ran out,
+// with everything it held still whole to be freed.
+bool runs_out_of_memory(const std::string& name, const std::string& str) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        std::size_t pages = 0;
+        if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%zu", &pages) != 1) pages = 0;
+            std::fclose(statm);
+        }
+        rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (rlim_t{64} << 20);
+        rlimit rl{limit, limit};
+        text_file file;
+        if (pages == 0 || ::setrlimit(RLIMIT_AS, &rl) != 0 || !open_text_file(file, name)) ::_exit(2);
+        sentence_index index;
+        sentence_node* head = search_file(file, str, index, nullptr);
+        bool stopped = file.out_of_memory;
+        if (head != nullptr) free_sentences(head);
+        free_index(index);
+        close_text_file(file);
+        ::_exit(stopped ? 0 : 1);
+    }
+    int status = 0;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(TempDir, RunningOutOfMemoryStopsTheSearch) {
+    if (sanitized) GTEST_SKIP() << "the sanitizers' shadow memory needs more address space than the limit";
+    // A matching sentence of 256 MiB (a sparse file) is more than the
+    // memory allowed to hold it.
+    std::string big = make_file("key");
+    ASSERT_EQ(::truncate(big.c_str(), off_t{256} << 20), 0);
+    { std::ofstream(big, std::ios::binary | std::ios::in | std::ios::ate) << "."; }
+    EXPECT_TRUE(runs_out_of_memory(big, "key"));
+    // A device cannot be read twice, so the sentence being read is kept
+    // whole; this one never ends.
+    EXPECT_TRUE(runs_out_of_memory("/dev/zero", "key"));
 }
 
 TEST_F(TempDir, DirectoryOrMissingFileDoesNotOpen) {

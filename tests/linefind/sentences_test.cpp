@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <utility>
@@ -66,6 +67,19 @@ TEST(SentenceList, CaseLeadingBreakAndZeroBytesMakeDistinctTexts) {
                                      {std::string("a\0b.", 4), 1},
                                      {std::string("a\0c.", 4), 1},
                                      {"a.", 1}}));
+}
+
+TEST(SentenceHash, PiecesGiveTheHashOfTheWhole) {
+    std::string text;
+    for (int i = 0; i < 1000; ++i) text += static_cast<char>(i * 37 % 256);
+    for (std::size_t piece : {8u, 64u, 992u}) {
+        text_hash hash;
+        for (std::size_t at = 0; at < text.size(); at += piece)
+            hash_piece(hash, text.data() + at, std::min(piece, text.size() - at));
+        EXPECT_EQ(hash_end(hash), hash_text(text)) << piece;
+    }
+    // Zero bytes at the end still tell texts apart.
+    EXPECT_NE(hash_text(std::string_view("ab\0", 3)), hash_text("ab"));
 }
 
 // A stream of sentence texts that repeat, with enough distinct ones to grow

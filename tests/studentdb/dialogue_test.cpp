@@ -104,27 +104,6 @@ TEST_F(dialogue_test, OnlySmallCyrillicDeContinuesAddition) {
     }
 }
 
-TEST_F(dialogue_test, NoMemoryForFirstRecordAddsNothing) {
-    fail_step(fault_point::allocate, 1);
-    EXPECT_EQ(dialogue("4\n6\n0\n"), cat({no_file, menu, "Ошибка!\n"_cp, menu, "Студентов нет!"_cp, menu}));
-}
-
-TEST_F(dialogue_test, NoMemoryToEnlargeKeepsStudentsAddedSoFar) {
-    fail_step(fault_point::allocate, 2);
-    std::string out = dialogue("4\nAnn\nElm\n1\n2\n\xE4\n5\n0\n");
-    EXPECT_EQ(out, cat({no_file, menu, add_prompts, more, "Ошибка!\n"_cp, menu, menu}));
-    EXPECT_EQ(read_bytes(), record_bytes("Ann", "Elm", 1, 2));
-}
-
-TEST_F(dialogue_test, FailedSaveReportsAndKeepsCollection) {
-    write_bytes(record_bytes("Old", "St", 1, 1));
-    fail_step(fault_point::rename);
-    std::string out = dialogue("4\nNew\nSt\n2\n2\nn\n5\n5\n0\n");
-    EXPECT_EQ(out, cat({menu, add_prompts, more, menu, "\nEror!\n", menu, menu}));
-    // The second save, with no fault, writes both records.
-    EXPECT_EQ(read_bytes(), record_bytes("Old", "St", 1, 1) + record_bytes("New", "St", 2, 2));
-}
-
 TEST_F(dialogue_test, EndOfInputAnywhereLeavesFileAsItWas) {
     std::string old = record_bytes("Old", "St", 1, 1);
     std::string script =

@@ -92,37 +92,6 @@ TEST_F(load_test, ManyRecordsKeepFileOrder) {
     }
 }
 
-TEST_F(load_test, NoMemoryForFirstRecordGivesEmptyCollection) {
-    write_bytes(record_bytes("a", "b", 1, 2));
-    fail_step(fault_point::allocate, 1);
-    loaded l;
-    load(l);
-    EXPECT_EQ(l.a, nullptr);
-    EXPECT_EQ(l.n, 0);
-    EXPECT_EQ(l.out, "Ошибка!\n"_cp);
-}
-
-TEST_F(load_test, NoMemoryToEnlargeKeepsRecordsLoadedSoFar) {
-    std::string file;
-    for (int i = 0; i < 10; ++i) file += record_bytes("n", "s", i, 0);
-    write_bytes(file);
-    // The array takes 1, then 2, then 4 records; the enlargement to 8 fails.
-    fail_step(fault_point::allocate, 4);
-    loaded l;
-    load(l);
-    EXPECT_EQ(l.out, "Ошибка!\n"_cp);
-    ASSERT_EQ(l.n, 4);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(l.a[i].house, i);
-}
-
-TEST_F(load_test, UnreadableFileCountsAsNoData) {
-    fs::create_directory("students.dat");
-    loaded l;
-    load(l);
-    EXPECT_EQ(l.a, nullptr);
-    EXPECT_EQ(l.n, 0);
-}
-
 using save_test = scratch_dir;
 
 TEST_F(save_test, WritesRecordsWithZerosAfterEachText) {
@@ -188,46 +157,6 @@ TEST_F(save_test, ObjectAtTemporaryNameIsLeftAlone) {
     EXPECT_EQ(save(&s, 1), "");
     EXPECT_EQ(read_bytes(), record_bytes("a", "b", 1, 2));
     EXPECT_EQ(read_bytes(taken.c_str()), "someone else's");
-}
-
-// Every step of the save that can fail leaves the old file as it was, no
-// temporary file behind, and says so.
-class save_fault_test : public scratch_dir, public ::testing::WithParamInterface<fault_point> {};
-
-TEST_P(save_fault_test, OldFileSurvivesFailure) {
-    std::string old = record_bytes("Старый"_cp.data(), "Дом"_cp.data(), 7, 8);
-    write_bytes(old);
-    std::vector<student> all(3000, make_student("new", "new", 1, 1));
-    fail_step(GetParam());
-    EXPECT_EQ(save(all.data(), 3000), "\nEror!\n");
-    EXPECT_EQ(read_bytes(), old);
-    EXPECT_EQ(entries(), std::vector<std::string>{"students.dat"});
-}
-
-TEST_P(save_fault_test, NoFileAppearsWhenNoneWasThere) {
-    student s = make_student("a", "b");
-    fail_step(GetParam());
-    EXPECT_EQ(save(&s, 1), "\nEror!\n");
-    EXPECT_TRUE(entries().empty());
-}
-
-std::string step_name(const ::testing::TestParamInfo<fault_point>& step) {
-    const char* names[] = {"allocate", "sort_buffer", "create", "write", "sync", "close", "rename"};
-    return names[static_cast<int>(step.param)];
-}
-
-INSTANTIATE_TEST_SUITE_P(each_step, save_fault_test,
-                         ::testing::Values(fault_point::create, fault_point::write, fault_point::sync,
-                                           fault_point::close, fault_point::rename),
-                         step_name);
-
-TEST_F(save_test, FailedLaterWriteRemovesPartialFile) {
-    write_bytes("old");
-    std::vector<student> all(5000, make_student("x", "y"));
-    fail_step(fault_point::write, 3);
-    EXPECT_EQ(save(all.data(), 5000), "\nEror!\n");
-    EXPECT_EQ(read_bytes(), "old");
-    EXPECT_EQ(entries(), std::vector<std::string>{"students.dat"});
 }
 
 TEST_F(save_test, DirectoryInTheWayFailsAndStays) {

@@ -77,6 +77,14 @@ expect_refused close:1             # an error the file system deferred to close
 expect_refused rename:1            # the rename refused
 expect_refused rename:1:13
 
+# With no students.dat before, a failed save leaves none behind.
+for fault in create:1 write:1 fsync:1 rename:1; do
+    fresh_work
+    fault_run $fault "$ROOT/save"
+    [ "$(errors_shown)" -eq 1 ] || fail "no file before, $fault: the failure was not reported"
+    [ -z "$(work_files)" ] || fail "no file before, $fault: left $(work_files | tr '\n' ' ')"
+done
+
 # A failed save can be retried in the same run: the second one succeeds.
 run_save write:2 save-twice
 [ "$(errors_shown)" -eq 1 ] || fail "retry: expected one failure report"

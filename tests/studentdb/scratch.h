@@ -1,5 +1,5 @@
-// Test helpers: a fresh working directory per test, students.dat bytes,
-// records, and a fault hook that makes one chosen step fail.
+// Test helpers: a fresh working directory per test, students.dat bytes and
+// records.
 #pragma once
 
 #include "student.h"
@@ -19,7 +19,6 @@
 namespace studentdb_test {
 
 namespace fs = std::filesystem;
-using studentdb::fault_point;
 using studentdb::student;
 
 // Runs each test in its own empty working directory, since the program
@@ -34,7 +33,6 @@ protected:
         fs::current_path(dir_);
     }
     void TearDown() override {
-        studentdb::inject_fault = nullptr;
         fs::current_path(saved_);
         std::error_code ignored;
         fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
@@ -86,24 +84,6 @@ inline student make_student(std::string_view name, std::string_view street, std:
     s.house = house;
     s.flat = flat;
     return s;
-}
-
-// Fails the count-th use (1-based) of one step; every other step runs.
-struct fault_plan {
-    fault_point at = fault_point::create;
-    int count = 1;
-    int seen = 0;
-};
-inline fault_plan plan;
-
-inline bool planned_fault(fault_point where) {
-    if (where != plan.at) return false;
-    return ++plan.seen == plan.count;
-}
-
-inline void fail_step(fault_point at, int count = 1) {
-    plan = fault_plan{at, count, 0};
-    studentdb::inject_fault = planned_fault;
 }
 
 } // namespace studentdb_test

@@ -38,12 +38,12 @@ keyahead)
     exit 0
     ;;
 saveerror)
-    # A directory in the way: there is nothing to load, and no save can
-    # put a file in its place.
+    # A directory in the way: it counts as no file, and no save can put a
+    # file in its place.
     mkdir "$WORKDIR/students.dat"
-    term_start "$prog"
+    start_without_file
+    key x
     wait_text "$menu"
-    expect_absent 'Файла не существует!'
     enter 5
     wait_text 'Eror!'
     expect_exact 'Eror!'
