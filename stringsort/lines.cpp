@@ -33,24 +33,6 @@ bool add_entry(char**& lines, std::int32_t**& sums, int& count, int& capacity, i
     return true;
 }
 
-bool allocate_tables(char**& lines, std::int32_t**& sums, int n, int m) {
-    lines = nullptr;
-    sums = nullptr;
-    if (!sizes_allowed(n, m)) return false;
-    int count = 0;
-    int capacity = 0;
-    while (count < n) {
-        if (!add_entry(lines, sums, count, capacity, n)) break;
-        lines[count - 1] = static_cast<char*>(std::malloc(static_cast<std::size_t>(m)));
-        if (lines[count - 1] == nullptr) break;
-    }
-    if (count == n && (n == 0 || lines[n - 1] != nullptr)) return true;
-    release_tables(lines, sums, count);
-    lines = nullptr;
-    sums = nullptr;
-    return false;
-}
-
 void release_tables(char** lines, std::int32_t** sums, int n) {
     for (int i = 0; i < n; ++i) {
         std::free(lines[i]);
