@@ -15,8 +15,6 @@
 
 namespace studentdb {
 
-using con::operator""_cp;
-
 namespace {
 
 constexpr const char* file_name = "students.dat";
@@ -32,7 +30,7 @@ std::int32_t read_records(con::console& c, std::FILE* f, student*& a) {
         if (room == 0) {
             student* bigger = make_room(a, count);
             if (bigger == nullptr) {
-                con::write(c, "Ошибка!\n"_cp);
+                con::write(c, no_memory);
                 con::out_of_memory(c);
                 return 0;
             }
@@ -170,7 +168,7 @@ student* load_students(con::console& c, std::int32_t* num_d) {
     }
     student* a = make_room(nullptr, 0);
     if (a == nullptr) {
-        con::write(c, "Ошибка!\n"_cp);
+        con::write(c, no_memory);
         std::fclose(f);
         return nullptr;
     }
