@@ -79,14 +79,13 @@ bool read_line(con::console& c, char** lines, int i, int m) {
     if (pos == 0) { // no room at all (m below 1): the line stays empty
         line = static_cast<char*>(std::malloc(1));
         if (line == nullptr) return false;
-        pos = 1;
+        room = 1;
     }
     // The zero replaces the last character taken: the line break of a short
     // line, or the m-th character of a long one.
     line[last] = '\0';
-    pos = last + 1;
-    if (pos < room) {
-        auto* fitted = static_cast<char*>(std::realloc(line, pos));
+    if (last + 1 < room) {
+        auto* fitted = static_cast<char*>(std::realloc(line, last + 1));
         if (fitted != nullptr) line = fitted;
     }
     std::free(lines[i]);
