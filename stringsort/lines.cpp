@@ -83,9 +83,10 @@ bool read_line(con::console& c, char** lines, int i, int m) {
     }
     // The zero replaces the last character taken: the line break of a short
     // line, or the m-th character of a long one.
-    line[last] = '\0';
-    if (last + 1 < room) {
-        auto* fitted = static_cast<char*>(std::realloc(line, last + 1));
+    pos = last;
+    line[pos++] = '\0';
+    if (pos < room) {
+        auto* fitted = static_cast<char*>(std::realloc(line, pos));
         if (fitted != nullptr) line = fitted;
     }
     std::free(lines[i]);
