@@ -189,21 +189,4 @@ node* raise_right(node* root) {
     return top;
 }
 
-void free_tree(node* root) {
-    // Rotating every left child up turns the tree into a right-leaning list
-    // that is freed from the top, in constant extra space.
-    while (root != nullptr) {
-        if (root->left != nullptr) {
-            node* up = root->left;
-            root->left = up->right;
-            up->right = root;
-            root = up;
-        } else {
-            node* next = root->right;
-            free_node(root);
-            root = next;
-        }
-    }
-}
-
 } // namespace inttree

@@ -71,7 +71,4 @@ node* raise_left(node* root);
 // subtree. Returns the new root; the old root is detached but not freed.
 node* raise_right(node* root);
 
-// Frees every node without recursion.
-void free_tree(node* root);
-
 } // namespace inttree

@@ -81,30 +81,11 @@ void put_count(con::console& c, std::int64_t count) {
     con::write(c, std::string_view(digits, len));
 }
 
-int count_hashed(sentence_index& index, std::string_view text, std::size_t hash) {
-    sentence_node* node =
-        find_node(index, hash, text.size(), [text](const sentence_node& n) { return same_text(n, text); });
-    if (node == nullptr) return 1;
-    ++node->count;
-    return 0;
-}
-
-sentence_node* append_hashed(sentence_index& index, sentence_node* head, std::string_view text,
-                             std::size_t hash) {
-    sentence_node* node = new_node(text.size());
-    if (node == nullptr) {
-        index.out_of_memory = true;
-        return head;
-    }
-    if (!text.empty()) std::memcpy(node->text, text.data(), text.size());
-    return append_node(index, head, node, hash);
-}
-
 // Counts the oldest queued sentence, or appends it when it is new.
 sentence_node* take_oldest(sentence_queue& queue, sentence_index& index, sentence_node* head) {
     std::size_t k = queue.first;
-    if (count_hashed(index, queue.text[k], queue.hash[k]) == 1)
-        head = append_hashed(index, head, queue.text[k], queue.hash[k]);
+    if (count_sentence(index, queue.text[k], queue.hash[k]) == 1)
+        head = append_sentence(index, head, queue.text[k], queue.hash[k]);
     queue.first = (k + 1) % sentence_queue::length;
     --queue.size;
     return head;
@@ -171,12 +152,23 @@ sentence_node* append_node(sentence_index& index, sentence_node* head, sentence_
     return head;
 }
 
-int count_sentence(sentence_index& index, std::string_view text) {
-    return count_hashed(index, text, hash_text(text));
+int count_sentence(sentence_index& index, std::string_view text, std::size_t hash) {
+    sentence_node* node =
+        find_node(index, hash, text.size(), [text](const sentence_node& n) { return same_text(n, text); });
+    if (node == nullptr) return 1;
+    ++node->count;
+    return 0;
 }
 
-sentence_node* append_sentence(sentence_index& index, sentence_node* head, std::string_view text) {
-    return append_hashed(index, head, text, hash_text(text));
+sentence_node* append_sentence(sentence_index& index, sentence_node* head, std::string_view text,
+                               std::size_t hash) {
+    sentence_node* node = new_node(text.size());
+    if (node == nullptr) {
+        index.out_of_memory = true;
+        return head;
+    }
+    if (!text.empty()) std::memcpy(node->text, text.data(), text.size());
+    return append_node(index, head, node, hash);
 }
 
 sentence_node* queue_sentence(sentence_queue& queue, sentence_index& index, sentence_node* head,

@@ -50,11 +50,14 @@ void hash_piece(text_hash& hash, const char* data, std::size_t size);
 std::size_t hash_end(const text_hash& hash);
 std::size_t hash_text(std::string_view text);
 
-// 1 when text is not in the list; 0 when it is, after adding 1 to its count.
-int count_sentence(sentence_index& index, std::string_view text);
-// Adds text with count 1 at the end of the list; returns the head. Without
-// memory for it, sets index.out_of_memory and leaves the list as it was.
-sentence_node* append_sentence(sentence_index& index, sentence_node* head, std::string_view text);
+// 1 when text (of hash_text hash) is not in the list; 0 when it is, after
+// adding 1 to its count.
+int count_sentence(sentence_index& index, std::string_view text, std::size_t hash);
+// Adds text (of hash_text hash) with count 1 at the end of the list; returns
+// the head. Without memory for it, sets index.out_of_memory and leaves the
+// list as it was.
+sentence_node* append_sentence(sentence_index& index, sentence_node* head, std::string_view text,
+                               std::size_t hash);
 
 // A node for a text of size bytes that the caller fills in; null when
 // there is no memory for it.

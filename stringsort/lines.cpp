@@ -33,24 +33,6 @@ bool add_entry(char**& lines, std::int32_t**& sums, int& count, int& capacity, i
     return true;
 }
 
-bool allocate_tables(char**& lines, std::int32_t**& sums, int n, int m) {
-    lines = nullptr;
-    sums = nullptr;
-    if (!sizes_allowed(n, m)) return false;
-    int count = 0;
-    int capacity = 0;
-    while (count < n) {
-        if (!add_entry(lines, sums, count, capacity, n)) break;
-        lines[count - 1] = static_cast<char*>(std::malloc(static_cast<std::size_t>(m)));
-        if (lines[count - 1] == nullptr) break;
-    }
-    if (count == n && (n == 0 || lines[n - 1] != nullptr)) return true;
-    release_tables(lines, sums, count);
-    lines = nullptr;
-    sums = nullptr;
-    return false;
-}
-
 void release_tables(char** lines, std::int32_t** sums, int n) {
     for (int i = 0; i < n; ++i) {
         std::free(lines[i]);
@@ -97,12 +79,12 @@ bool read_line(con::console& c, char** lines, int i, int m) {
     if (pos == 0) { // no room at all (m below 1): the line stays empty
         line = static_cast<char*>(std::malloc(1));
         if (line == nullptr) return false;
-        pos = 1;
+        room = 1;
     }
     // The zero replaces the last character taken: the line break of a short
     // line, or the m-th character of a long one.
-    line[last] = '\0';
-    pos = last + 1;
+    pos = last;
+    line[pos++] = '\0';
     if (pos < room) {
         auto* fitted = static_cast<char*>(std::realloc(line, pos));
         if (fitted != nullptr) line = fitted;

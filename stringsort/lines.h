@@ -16,11 +16,6 @@ bool sizes_allowed(int n, int m);
 // then grows by one. False, with both tables still valid for their first
 // count entries, when memory is exhausted.
 bool add_entry(char**& lines, std::int32_t**& sums, int& count, int& capacity, int n);
-// Takes the whole tables for n lines at once, each line with a buffer of m
-// characters of its own, every sum cell set to 0. False, with nothing left
-// allocated, when the sizes are not allowed or memory is exhausted. n = 0
-// needs no tables at all.
-bool allocate_tables(char**& lines, std::int32_t**& sums, int n, int m);
 // Gives back the first n entries of both tables and the tables themselves.
 void release_tables(char** lines, std::int32_t** sums, int n);
 

@@ -6,8 +6,6 @@
 
 namespace studentdb {
 
-using con::operator""_cp;
-
 namespace {
 
 constexpr unsigned char yes_letter = 0xE4; // д in Windows-1251
@@ -78,7 +76,7 @@ student* add_students(con::console& c, student* a, std::int32_t* num_d) {
     if (a == nullptr) {
         a = make_room(nullptr, 0);
         if (a == nullptr) {
-            con::write(c, "Ошибка!\n"_cp);
+            con::write(c, no_memory);
             return nullptr;
         }
     } else {
@@ -88,7 +86,7 @@ student* add_students(con::console& c, student* a, std::int32_t* num_d) {
         if (i > 0) {
             student* bigger = make_room(a, i);
             if (bigger == nullptr) {
-                con::write(c, "Ошибка!\n"_cp);
+                con::write(c, no_memory);
                 break;
             }
             a = bigger;

@@ -13,12 +13,12 @@
 
 namespace studentdb {
 
-using con::operator""_cp;
-
 namespace {
 
-// Fills the array from f until the end of the data: end of file, a read
-// error, or no memory for more records. Returns the number of records read.
+// Fills the array from f until the end of the data: end of file or a read
+// error. Returns the number of records read. Without memory for more records
+// the run ends: the collection would hold only part of the file, and a save
+// would then drop the rest.
 std::int32_t read_records(con::console& c, std::FILE* f, student*& a) {
     std::int32_t count = 0;
     std::size_t room = capacity_for(0);
@@ -26,8 +26,9 @@ std::int32_t read_records(con::console& c, std::FILE* f, student*& a) {
         if (room == 0) {
             student* bigger = make_room(a, count);
             if (bigger == nullptr) {
-                con::write(c, "Ошибка!\n"_cp);
-                return count;
+                con::write(c, no_memory);
+                con::out_of_memory(c);
+                return 0;
             }
             a = bigger;
             room = capacity_for(count + 1) - static_cast<std::size_t>(count);
@@ -80,7 +81,7 @@ student* load_students(con::console& c, std::int32_t* num_d) {
     }
     student* a = make_room(nullptr, 0);
     if (a == nullptr) {
-        con::write(c, "Ошибка!\n"_cp);
+        con::write(c, no_memory);
         std::fclose(f);
         return nullptr;
     }

@@ -6,8 +6,6 @@
 
 namespace studentdb {
 
-using con::operator""_cp;
-
 student find_student(con::console& c) {
     student none{};
     std::FILE* f = open_students_file();

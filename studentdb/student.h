@@ -2,6 +2,7 @@
 #pragma once
 
 #include "console.h"
+#include "cp1251.h"
 
 #include <bit>
 #include <cstddef>
@@ -11,6 +12,8 @@
 #include <type_traits>
 
 namespace studentdb {
+
+using con::operator""_cp;
 
 // One layout for memory and disk: students.dat holds these 48 bytes as they
 // are, as the files written by the Windows programs do.
@@ -44,6 +47,8 @@ void set_text(char (&field)[text_size], std::string_view typed);
 // copy the array a million times. For a count n the allocation always holds
 // at least capacity_for(n) records, so the capacity never needs storing.
 std::size_t capacity_for(std::int32_t n);
+// Shown when the array cannot be had or enlarged.
+inline constexpr std::string_view no_memory = "Ошибка!\n"_cp;
 // Makes room for record number n (0-based) of an array that holds n
 // records: allocates the first record zero-filled, or enlarges when the
 // allocation is full. Returns the array, or nullptr when memory ran out (the

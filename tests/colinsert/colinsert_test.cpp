@@ -122,19 +122,6 @@ std::string dialogue(std::string_view input) { return test_support::dialogue(col
 
 const std::string full_input = "2\n1 2\n3\n4\n5 6\n9\n-1\n1\nY\n1\n7\n8\n0\nN\n";
 
-TEST(Dialogue, InputEndingAfterAnyLineStopsCleanly) {
-    // Whatever line the input stops after, the program says exactly what it
-    // would have said up to that point, and releases everything it holds.
-    std::string full = dialogue(full_input);
-    std::size_t cut = 0;
-    while ((cut = full_input.find('\n', cut)) != std::string::npos) {
-        ++cut;
-        std::string part = dialogue(full_input.substr(0, cut));
-        EXPECT_EQ(full.compare(0, part.size(), part), 0) << "after " << cut << " bytes:\n" << part;
-    }
-    EXPECT_EQ(dialogue(""), "Vvedite razmer mas = ");
-}
-
 TEST(Dialogue, PositionOutsideTheRowsIsAskedAgainWithoutPrompt) {
     std::string out = dialogue(full_input);
     const std::string error = "Eror, vvedenno nedopyctimoe znachenie\n";

@@ -12,7 +12,7 @@ namespace {
 
 using namespace countout_test;
 
-struct worked_example {
+struct known_order {
     int soldiers;
     int start;
     std::int32_t step;
@@ -21,7 +21,7 @@ struct worked_example {
     int survivor;
 };
 
-const worked_example worked_examples[] = {
+const known_order known_orders[] = {
     {5, 1, 2, 'r', {2, 4, 1, 5}, 3},
     {5, 1, 2, 'l', {5, 4, 3, 2}, 1},
     {5, 3, 3, 'r', {5, 3, 2, 4}, 1},
@@ -34,8 +34,8 @@ const worked_example worked_examples[] = {
     {3, 2, 5, 'l', {1, 2}, 3},
 };
 
-TEST(Count, WorkedExamplesLeaveInTheGivenOrder) {
-    for (const auto& e : worked_examples) {
+TEST(Count, SmallRingsLeaveInTheKnownOrder) {
+    for (const auto& e : known_orders) {
         SCOPED_TRACE(testing::Message() << e.soldiers << " soldiers, start " << e.start << ", step " << e.step
                                         << ", direction " << e.direction);
         outcome expected{e.order, e.survivor};

@@ -16,13 +16,30 @@ using inttree::node;
 // The length of the chains that would exhaust the stack of a recursive walk.
 inline constexpr std::int32_t degenerate_size = 100000;
 
+// Gives back every node of a tree, without recursion: rotating every left
+// child up turns the tree into a right-leaning list freed from the top.
+inline void free_tree(node* root) {
+    while (root != nullptr) {
+        if (root->left != nullptr) {
+            node* up = root->left;
+            root->left = up->right;
+            up->right = root;
+            root = up;
+        } else {
+            node* next = root->right;
+            inttree::free_node(root);
+            root = next;
+        }
+    }
+}
+
 struct built_tree {
     node* root = nullptr;
     std::vector<node*> nodes; // in the order the values were added
     built_tree() = default;
     built_tree(const built_tree&) = delete;
     built_tree& operator=(const built_tree&) = delete;
-    ~built_tree() { inttree::free_tree(root); }
+    ~built_tree() { free_tree(root); }
     // The first node added with value v.
     node* at(std::int32_t v) const {
         for (node* p : nodes)

@@ -347,15 +347,4 @@ TEST(Deletion, RandomDeletionsKeepOrderValuesAndSurvivors) {
     }
 }
 
-TEST(FreeTree, ReleasesDegenerateTreesWithoutRecursion) {
-    // Leak checking in sanitizer builds tells whether every node went.
-    for (bool ascending : {true, false}) {
-        built_tree t;
-        inttree::descent_hint hint;
-        for (std::int32_t k = 0; k < 200000; ++k) inttree_test::add_value(t, ascending ? k : -k, hint);
-        inttree::free_tree(t.root);
-        t.root = nullptr;
-    }
-}
-
 } // namespace

@@ -134,19 +134,6 @@ TEST(Allocation, ShrinkKeepsTheResultAndAnEmptyBlockForOneRelease) {
 
 std::string dialogue(std::string_view input) { return test_support::dialogue(maxcut::run, input); }
 
-TEST(Dialogue, InputEndingAfterAnyLineStopsCleanly) {
-    const std::string input = "0\nx\n3\n1 2 3\n4 -9\n6\n7 8 5\n";
-    std::string full = dialogue(input);
-    EXPECT_EQ(full.substr(full.find("\nRezyltat:")), "\nRezyltat:\n    1    3\n    7    5");
-    std::size_t at = 0;
-    while ((at = input.find('\n', at)) != std::string::npos) {
-        ++at;
-        std::string part = dialogue(input.substr(0, at));
-        EXPECT_EQ(full.compare(0, part.size(), part), 0) << "after " << at << " bytes:\n" << part;
-    }
-    EXPECT_EQ(dialogue(""), "Vvedite razmer mas = ");
-}
-
 TEST(Dialogue, RemovesTheLargestOfAWideRangeOfValues) {
     // A row per line, values large enough to fill the five-column field.
     std::string out = dialogue("3\n-2147483648 100000 -7\n99999 -123456 0\n5 6 7\n");

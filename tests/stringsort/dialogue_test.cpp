@@ -16,13 +16,6 @@ const std::string error = "Eror, vvedeno nevernoe znachenie\n";
 const std::string ask_order =
     "\nVvedite algoritm sortirovki. a - v alfavitnom porjadke, b - po vozrastaniju sum.\n";
 
-TEST(Dialogue, WorkedExampleInBothOrders) {
-    const std::string before = ask_n + ask_m + "Vvedite 1 stroky:\nVvedite 2 stroky:\n" +
-                               "\n stroka: Abc 5\n stroka: x Bcd -3" + ask_order;
-    EXPECT_EQ(dialogue("2\n10\nAbc 5\nx Bcd -3\na\n"), before + "\n stroka: Abc 5\n stroka: x Bcd -3");
-    EXPECT_EQ(dialogue("2\n10\nAbc 5\nx Bcd -3\nb\n"), before + "\n stroka: x Bcd -3\n stroka: Abc 5");
-}
-
 TEST(Dialogue, SizesAreAskedForAgainUntilTheyAreNumbers) {
     EXPECT_EQ(dialogue("no\n-\n1x\n+\n3\n\n\n"),
               ask_n + error + ask_n + error + ask_n + ask_m + error + ask_m + error + ask_m +
