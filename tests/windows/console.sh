@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The Windows programs in a real console: the .exe runs under Wine in a tmux
-# pane, where Wine gives it a console, and is driven as a person would.
+# The programs built for Windows in a real console: the .exe runs under
+# Wine in a tmux pane, where Wine gives it a console, and is driven as a
+# person would.
 # Cyrillic texts must show as Cyrillic, typed Cyrillic must arrive as
 # Windows-1251, and a key wait must take one key press, whichever key it
 # is, and nothing typed after it.

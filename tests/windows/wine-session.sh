@@ -1,6 +1,6 @@
 #!/bin/sh
-# One Wine prefix and one wineserver for a whole test run of the Windows
-# programs: "start" creates the prefix (WINEPREFIX) on first use and starts
+# One Wine prefix and one wineserver for a whole test run of the .exe
+# files: "start" creates the prefix (WINEPREFIX) on first use and starts
 # a persistent wineserver, so later starts of a program take milliseconds,
 # not seconds; "stop" ends the wineserver and every Wine process with it.
 #
