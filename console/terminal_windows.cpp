@@ -64,8 +64,9 @@ std::size_t read_console(console_state& s, HANDLE in, char* data, std::size_t si
     got += held;
     // A surrogate pair cut by the end of the buffer is converted whole, next time.
     if (units[got - 1] >= 0xD800 && units[got - 1] <= 0xDBFF && got > 1) s.win.held_unit = units[--got];
-    int bytes = ::WideCharToMultiByte(CP_UTF8, 0, units, static_cast<int>(got), data, static_cast<int>(size),
-                                      nullptr, nullptr);
+    int bytes =
+        ::WideCharToMultiByte(CP_UTF8, 0, units, static_cast<int>(got), data,
+                              static_cast<int>(std::min<std::size_t>(size, INT_MAX)), nullptr, nullptr);
     if (bytes <= 0) return 0;
     s.win.line_start = data[bytes - 1] == '\n';
     return static_cast<std::size_t>(bytes);
@@ -159,17 +160,19 @@ bool write_all(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-// Writes bytes unchanged but for every LF, which goes out as CR LF.
+// Writes bytes unchanged but for every LF, which goes out as CR LF, in one
+// write for the whole buffer.
 bool write_bytes(const console_state& s, const char* data, std::size_t size) {
-    const char* end = data + size;
-    while (data < end) {
+    std::string out;
+    out.reserve(size + size / 8);
+    for (const char* end = data + size; data < end;) {
         const char* nl = std::find(data, end, '\n');
-        if (!write_all(s.out_fd, data, static_cast<std::size_t>(nl - data))) return false;
+        out.append(data, nl);
         if (nl == end) break;
-        if (!write_all(s.out_fd, "\r\n", 2)) return false;
+        out += "\r\n";
         data = nl + 1;
     }
-    return true;
+    return write_all(s.out_fd, out.data(), out.size());
 }
 
 } // namespace
