@@ -1,7 +1,6 @@
 #include "cp1251.h"
 #include "linefind.h"
 #include "support.h"
-#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -34,21 +33,13 @@ std::string row(const std::string& text, int count) {
     return out + std::string(50 - number.size(), ' ') + number + "\n";
 }
 
-class Dialogue : public ::testing::Test {
+class Dialogue : public test_support::scratch_dir {
 protected:
-    std::string dir;
-    void SetUp() override {
-        std::filesystem::path made = test_support::make_temp_dir("linefind_dialogue");
-        ASSERT_FALSE(made.empty());
-        dir = made.string();
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
     // Makes the file name, given in UTF-8 as typed on a UTF-8 console, and
     // returns its path to type.
     std::string make_file(const std::string& name, const std::string& bytes) {
-        std::filesystem::path file = std::filesystem::path(dir) / std::u8string(name.begin(), name.end());
-        std::ofstream(file, std::ios::binary) << bytes;
-        return dir + "/" + name;
+        test_support::write_file(dir_ / std::u8string(name.begin(), name.end()), bytes);
+        return dir_.string() + "/" + name;
     }
     static std::string talk(const std::string& typed, con::charset chars = con::charset::bytes) {
         test_support::session s(typed, chars);
@@ -74,7 +65,7 @@ TEST_F(Dialogue, EmptyLinesAreAskedAgainWithoutThePrompt) {
 
 TEST_F(Dialogue, RetryQuestionTakesOnlySmallDe) {
     std::string a = make_file("a.txt", "ab.");
-    std::string missing = dir + "/missing";
+    std::string missing = dir_.string() + "/missing";
     // The rest of the answer line is dropped before the name is read again.
     EXPECT_EQ(talk(missing +
                    "\n\xE4"
@@ -95,18 +86,20 @@ TEST_F(Dialogue, OnlySmallYContinues) {
     EXPECT_EQ(talk(a + "\nab\nyes\n" + a + "\nab\nn\n"), once + once);
 }
 
-TEST_F(Dialogue, DirectoryIsLikeAMissingFile) { EXPECT_EQ(talk(dir + "\nn\n"), ask_name + no_file); }
+TEST_F(Dialogue, DirectoryIsLikeAMissingFile) {
+    EXPECT_EQ(talk(dir_.string() + "\nn\n"), ask_name + no_file);
+}
 
 TEST_F(Dialogue, EndOfInputAtEveryReadEndsQuietly) {
     std::string a = make_file("a.txt", "ab.");
     EXPECT_EQ(talk(""), ask_name);
     EXPECT_EQ(talk("\n"), ask_name + empty_line);
-    EXPECT_EQ(talk(dir + "/missing\n"), ask_name + no_file);
+    EXPECT_EQ(talk(dir_.string() + "/missing\n"), ask_name + no_file);
     EXPECT_EQ(talk(a + "\n"), ask_name + ask_string);
     EXPECT_EQ(talk(a + "\nab\n"), ask_name + ask_string + header + row("ab.", 1) + go_on);
     // A last line without its line break is no answer: the file is not
     // opened, the string not searched.
-    EXPECT_EQ(talk(dir + "/missing"), ask_name);
+    EXPECT_EQ(talk(dir_.string() + "/missing"), ask_name);
     EXPECT_EQ(talk(a + "\nab"), ask_name + ask_string);
 }
 

@@ -1,7 +1,7 @@
 #include "search.h"
 
 #include "rows.h"
-#include "temp_dir.h"
+#include "support.h"
 
 #include <gtest/gtest.h>
 
@@ -49,18 +49,11 @@ Rows reference(const std::string& bytes, const std::string& str) {
     return rows;
 }
 
-class TempDir : public ::testing::Test {
+class SearchFile : public test_support::scratch_dir {
 protected:
-    std::string dir;
-    void SetUp() override {
-        std::filesystem::path made = test_support::make_temp_dir("linefind_test");
-        ASSERT_FALSE(made.empty());
-        dir = made.string();
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
     std::string make_file(const std::string& bytes) {
-        std::string path = dir + "/text.txt";
-        std::ofstream(path, std::ios::binary) << bytes;
+        std::string path = dir_.string() + "/text.txt";
+        test_support::write_file(path, bytes);
         return path;
     }
     // Searches a file read in blocks of the given size; through a FIFO,
@@ -70,7 +63,7 @@ protected:
 #ifdef _WIN32
         piped = false;
 #endif
-        std::string path = piped ? dir + "/fifo" : make_file(bytes);
+        std::string path = piped ? dir_.string() + "/fifo" : make_file(bytes);
         std::thread writer;
 #ifndef _WIN32
         if (piped) {
@@ -166,14 +159,14 @@ TEST(FindNext, KeepsSkippingWhereTheFirstByteIsRare) {
     EXPECT_FALSE(finder.use_memmem);
 }
 
-TEST_F(TempDir, SentencesOfTheExamples) {
+TEST_F(SearchFile, SentencesOfTheExamples) {
     std::string text = "xab. aab. ba.\naaab. xab. Tail ab";
     EXPECT_EQ(search(text, "ab", block_size), (Rows{{"xab.", 2}, {"aab.", 1}, {"\naaab.", 1}}));
     EXPECT_EQ(search(text, "aab", block_size), (Rows{{"aab.", 1}, {"\naaab.", 1}}));
     EXPECT_EQ(search(text, "Ab", block_size), Rows{});
 }
 
-TEST_F(TempDir, LeadingSpacesAreNotPartOfTheSentence) {
+TEST_F(SearchFile, LeadingSpacesAreNotPartOfTheSentence) {
     std::string text = "  a b.a b.   \n a b. \t a b.";
     EXPECT_EQ(search(text, "a b", block_size), (Rows{{"a b.", 2}, {"\n a b.", 1}, {"\t a b.", 1}}));
     // A hit that starts in the removed spaces does not count, a later one does.
@@ -182,25 +175,25 @@ TEST_F(TempDir, LeadingSpacesAreNotPartOfTheSentence) {
     EXPECT_EQ(search("   .", ".", block_size), (Rows{{".", 1}}));
 }
 
-TEST_F(TempDir, StringWithAFullStopInsideMatchesNothing) {
+TEST_F(SearchFile, StringWithAFullStopInsideMatchesNothing) {
     EXPECT_EQ(search("ab. cd.", "b. c", block_size), Rows{});
     EXPECT_EQ(search("ab. cd.", "b.", block_size), (Rows{{"ab.", 1}}));
 }
 
-TEST_F(TempDir, NoFullStopOrOnlyTailGivesNothing) {
+TEST_F(SearchFile, NoFullStopOrOnlyTailGivesNothing) {
     EXPECT_EQ(search("no full stop here", "here", block_size), Rows{});
     EXPECT_EQ(search("", "a", block_size), Rows{});
     EXPECT_EQ(search("one. two", "two", block_size), Rows{});
 }
 
-TEST_F(TempDir, ByteFFAndZeroAreOrdinaryCharacters) {
+TEST_F(SearchFile, ByteFFAndZeroAreOrdinaryCharacters) {
     std::string text = std::string("\xFF\xFF.\xFF\xFF.a\0b.a\0c.", 14);
     EXPECT_EQ(search(text, "\xFF", block_size), (Rows{{"\xFF\xFF.", 2}}));
     EXPECT_EQ(search(text, std::string("\0", 1), block_size),
               (Rows{{std::string("a\0b.", 4), 1}, {std::string("a\0c.", 4), 1}}));
 }
 
-TEST_F(TempDir, SentencesLongerThanTheBufferAreFoundWhole) {
+TEST_F(SearchFile, SentencesLongerThanTheBufferAreFoundWhole) {
     // Spaces longer than the buffer before a sentence, the string at the
     // start, the end or nowhere in a long sentence, and a long sentence
     // met twice.
@@ -213,7 +206,7 @@ TEST_F(TempDir, SentencesLongerThanTheBufferAreFoundWhole) {
     EXPECT_EQ(search(text, "key", 64, true), expected);
 }
 
-TEST_F(TempDir, AgreesWithTheObviousSearchAtEveryBlockSize) {
+TEST_F(SearchFile, AgreesWithTheObviousSearchAtEveryBlockSize) {
     // Small alphabet, so sentences repeat, hits cross block edges and
     // strings with spaces and full stops occur. In odd rounds full stops
     // are rare, so sentences outgrow the small buffers and hits cross the
@@ -246,11 +239,11 @@ TEST_F(TempDir, AgreesWithTheObviousSearchAtEveryBlockSize) {
     }
 }
 
-TEST_F(TempDir, DirectoryOrMissingFileDoesNotOpen) {
+TEST_F(SearchFile, DirectoryOrMissingFileDoesNotOpen) {
     text_file file;
-    EXPECT_FALSE(open_text_file(file, dir));
+    EXPECT_FALSE(open_text_file(file, dir_.string()));
     EXPECT_EQ(file.fd, -1);
-    EXPECT_FALSE(open_text_file(file, dir + "/missing.txt"));
+    EXPECT_FALSE(open_text_file(file, dir_.string() + "/missing.txt"));
     EXPECT_FALSE(open_text_file(file, make_file("a.") + std::string("\0x", 2)));
     EXPECT_TRUE(open_text_file(file, make_file("a.")));
     close_text_file(file);

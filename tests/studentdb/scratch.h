@@ -1,9 +1,8 @@
-// Test helpers: a fresh working directory per test, students.dat bytes and
-// records, and the file's load and save with what they write.
+// Test helpers: students.dat bytes and records, and the file's load and save with what they write.
 #pragma once
 
 #include "student.h"
-#include "temp_dir.h"
+#include "support.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -26,43 +25,12 @@ namespace studentdb_test {
 namespace fs = std::filesystem;
 using studentdb::student;
 
-// Runs each test in its own empty working directory, since the program
-// names its file relative to it.
-class scratch_dir : public ::testing::Test {
-protected:
-    void SetUp() override {
-        saved_ = fs::current_path();
-        dir_ = test_support::make_temp_dir("studentdb");
-        ASSERT_FALSE(dir_.empty());
-        fs::current_path(dir_);
-    }
-    void TearDown() override {
-        fs::current_path(saved_);
-        std::error_code ignored;
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(dir_, ignored);
-    }
-    // Names of everything in the working directory.
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    fs::path dir_;
+using test_support::scratch_dir;
 
-private:
-    fs::path saved_;
-};
-
-inline std::string read_bytes(const char* path = "students.dat") {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+inline std::string read_bytes(const char* path = "students.dat") { return test_support::read_file(path); }
 
 inline void write_bytes(const std::string& bytes, const char* path = "students.dat") {
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    test_support::write_file(path, bytes);
 }
 
 inline void put_le32(std::string& out, std::int32_t v) {
