@@ -16,7 +16,7 @@ namespace studentdb {
 using con::operator""_cp;
 
 // One layout for memory and disk: students.dat holds these 48 bytes as they
-// are, as the files written by the Windows programs do.
+// are, so a file moves between systems unchanged.
 struct student {
     char name[20];   // Windows-1251, zero-terminated
     char street[20]; // Windows-1251, zero-terminated
