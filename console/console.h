@@ -130,5 +130,10 @@ std::string unread(const console& c);
 // converted from Windows-1251 and typed lines to Windows-1251 when the
 // console's character set is UTF-8; otherwise bytes pass through unchanged.
 void use_cp1251(console& c);
+// True when the console's character set is UTF-8.
+bool utf8_console(const console& c);
+// Writes text as it stands, without the conversion of use_cp1251: text that
+// is already in the console's character set.
+void write_as_typed(console& c, std::string_view text);
 
 } // namespace con

@@ -55,6 +55,13 @@ void write(console& c, std::string_view text) {
     append_output(s, text.data(), text.size());
 }
 
+void write_as_typed(console& c, std::string_view text) {
+    console_state& s = state_of(c);
+    if (s.ended) return;
+    s.outbuf.append(text);
+    if (s.outbuf.size() >= output_limit) flush_output(s);
+}
+
 void put_char(console& c, char ch) {
     console_state& s = state_of(c);
     if (s.ended) return;

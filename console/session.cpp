@@ -86,4 +86,6 @@ void use_cp1251(console& c) {
     s.convert_cp1251 = s.utf8;
 }
 
+bool utf8_console(const console& c) { return state_of(c).utf8; }
+
 } // namespace con

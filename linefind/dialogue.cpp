@@ -29,14 +29,24 @@ bool ask_file(con::console& c, text_file& file) {
     }
 }
 
-void report(con::console& c, sentence_node* head) {
-    if (head == nullptr) {
+// The searched string, asked for after the file name. On a UTF-8 console
+// it is kept as typed as well, for a file written in UTF-8. False when input
+// ended first.
+bool ask_string(con::console& c, std::string& cp1251_str, std::string& utf8_str) {
+    con::write(c, "Введите искомую строку:\n"_cp);
+    if (!con::utf8_console(c)) return input_line(c, cp1251_str) != 0;
+    if (input_line(c, utf8_str, con::text_form::as_typed) == 0) return false;
+    cp1251_str = con::utf8_to_cp1251(utf8_str);
+    return true;
+}
+
+void report(con::console& c, sentence_list& list) {
+    if (list.head == nullptr) {
         con::write(c, "Строк с таким элементом не найдено!\n"_cp);
         return;
     }
     con::write(c, "Строка                                               Количество таких строк\n"_cp);
-    print_sentences(c, head);
-    free_sentences(head);
+    print_sentences(c, list);
 }
 
 } // namespace
@@ -57,22 +67,26 @@ int run(con::console& c) {
     for (;;) {
         text_file file;
         if (!ask_file(c, file)) return file.out_of_memory ? con::out_of_memory(c) : 0;
-        con::write(c, "Введите искомую строку:\n"_cp);
-        std::string str;
-        if (input_line(c, str) == 0) {
+        std::string cp1251_str;
+        std::string utf8_str;
+        if (!ask_string(c, cp1251_str, utf8_str)) {
             close_text_file(file);
             return 0;
         }
-        sentence_index index;
-        sentence_node* head = search_file(file, str, index, nullptr);
-        free_index(index);
+        sentence_list list;
+        if (con::utf8_console(c)) {
+            search_either_encoding(file, cp1251_str, utf8_str, list);
+        } else {
+            search_file(file, cp1251_str, list);
+        }
         if (file.out_of_memory) {
             // A report of what was found so far would look complete.
-            if (head != nullptr) free_sentences(head);
+            free_sentences(list);
             close_text_file(file);
             return con::out_of_memory(c);
         }
-        report(c, head);
+        report(c, list);
+        free_sentences(list);
         con::write(c, "Продолжить поиск? y/n\n"_cp);
         con::discard(c);
         int answer = con::read_char(c);

@@ -1,5 +1,5 @@
-// The searched file on POSIX systems: read as it is, and read again at any
-// offset when it is a regular file.
+// The searched file on POSIX systems: read again at any offset when it is a
+// regular file.
 #include "file_system.h"
 
 #include <cerrno>
@@ -9,11 +9,10 @@
 
 namespace linefind {
 
-int open_file(const std::string& name, bool& rereadable) {
+opened_file open_file(const std::string& name) {
     int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
-    rereadable = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    return fd;
+    return {fd, fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)};
 }
 
 std::ptrdiff_t read_file(int fd, char* to, std::size_t size) {
@@ -23,16 +22,11 @@ std::ptrdiff_t read_file(int fd, char* to, std::size_t size) {
     }
 }
 
-bool read_file_at(int fd, char* to, std::size_t size, std::uint64_t offset) {
-    while (size > 0) {
+std::ptrdiff_t read_file_at(int fd, char* to, std::size_t size, std::uint64_t offset) {
+    for (;;) {
         ssize_t got = ::pread(fd, to, size, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        to += got;
-        size -= static_cast<std::size_t>(got);
-        offset += static_cast<std::uint64_t>(got);
+        if (got >= 0 || errno != EINTR) return got;
     }
-    return true;
 }
 
 void close_file(int fd) { ::close(fd); }

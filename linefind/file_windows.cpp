@@ -1,7 +1,7 @@
 // The searched file on Windows: opened by its name as typed (UTF-8 from a
 // console, else in the system's code page) through the wide-character
-// interface, so that any name opens, and read as text, every CR LF as one
-// line break.
+// interface, so that any name opens, and read in binary, as on every other
+// system.
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -36,21 +36,32 @@ std::wstring wide_name(const std::string& name) {
 
 } // namespace
 
-int open_file(const std::string& name, bool& rereadable) {
-    // Read as text, the bytes taken are not those at the file's offsets:
-    // like a pipe, the file is read once.
-    rereadable = false;
-    std::wstring wide = wide_name(name);
-    if (wide.empty()) return -1;
-    return ::_wopen(wide.c_str(), _O_RDONLY | _O_TEXT | _O_NOINHERIT);
+opened_file open_file(const std::string& name) {
+    // No Windows file name holds a double quote, so a name wrapped in one
+    // pair of them is a path pasted as Explorer copies it: the quotes go.
+    bool quoted = name.size() >= 2 && name.front() == '"' && name.back() == '"';
+    std::wstring wide = wide_name(quoted ? name.substr(1, name.size() - 2) : name);
+    if (wide.empty()) return {};
+    int fd = ::_wopen(wide.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    if (fd < 0) return {};
+    // A file on a disk can be read again; a pipe or a device cannot.
+    return {fd, ::GetFileType(reinterpret_cast<HANDLE>(::_get_osfhandle(fd))) == FILE_TYPE_DISK};
 }
 
 std::ptrdiff_t read_file(int fd, char* to, std::size_t size) {
     return ::_read(fd, to, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
 }
 
-bool read_file_at(int /*fd*/, char* /*to*/, std::size_t /*size*/, std::uint64_t /*offset*/) {
-    return false; // never asked: no file is rereadable
+std::ptrdiff_t read_file_at(int fd, char* to, std::size_t size, std::uint64_t offset) {
+    // Windows has no read at an offset that leaves the file position alone:
+    // the position is moved there and back.
+    __int64 position = ::_telli64(fd);
+    if (position < 0 || offset > static_cast<std::uint64_t>(INT64_MAX) ||
+        ::_lseeki64(fd, static_cast<__int64>(offset), SEEK_SET) < 0)
+        return -1;
+    std::ptrdiff_t got = read_file(fd, to, size);
+    if (::_lseeki64(fd, position, SEEK_SET) < 0) return -1;
+    return got;
 }
 
 void close_file(int fd) { ::_close(fd); }

@@ -1,4 +1,5 @@
 #include "search.h"
+#include "cp1251.h"
 #include "file_system.h"
 
 #include <algorithm>
@@ -62,6 +63,33 @@ const char* last_full_stop(const char* from, std::size_t n) {
 #endif
 }
 
+constexpr char end_of_text = 0x1A;
+
+// The byte 0x1A ends the text: the bytes read from data[from] on are cut
+// there, and nothing more is read.
+void cut_at_end_of_text(text_file& file, std::size_t from) {
+    const auto* mark = static_cast<const char*>(std::memchr(file.data + from, end_of_text, file.size - from));
+    if (mark == nullptr) return;
+    file.size = static_cast<std::size_t>(mark - file.data);
+    file.at_end = true;
+}
+
+// Makes every CR LF pair of data[0, n) one line break, in place; returns the
+// new length. A CR LF pair never spans two sentences, so a sentence is
+// joined the same way whether it is taken from the buffer or read back from
+// the file.
+std::size_t join_line_breaks(char* data, std::size_t n) {
+    auto* cr = static_cast<char*>(std::memchr(data, '\r', n));
+    if (cr == nullptr) return n;
+    char* out = cr;
+    const char* end = data + n;
+    for (const char* in = cr; in < end; ++in) {
+        if (*in == '\r' && in + 1 < end && in[1] == '\n') continue;
+        *out++ = *in;
+    }
+    return static_cast<std::size_t>(out - data);
+}
+
 // Reads the next bytes of the file after the kept ones. A buffer more than
 // half full, which only a file that cannot be read again leaves, is doubled
 // first, so that each read takes at least half of it: a sentence longer than
@@ -76,7 +104,9 @@ bool read_more(text_file& file) {
     }
     std::ptrdiff_t got = read_file(file.fd, file.data + file.size, file.capacity - file.size);
     if (got > 0) {
+        std::size_t from = file.size;
         file.size += static_cast<std::size_t>(got);
+        cut_at_end_of_text(file, from);
     } else {
         // A read error ends the sentences as the end of the file does.
         file.at_end = true;
@@ -96,13 +126,6 @@ const char* skip_spaces(const char* p, const char* end) {
     return p;
 }
 
-// The sentence being read whose beginning has left the window.
-struct long_sentence {
-    bool open = false;
-    std::uint64_t start = 0; // file offset of its first character
-    bool matched = false;    // the string occurs in it
-};
-
 // Whether the string can occur in a sentence at all: it is not empty, and
 // since a sentence holds one full stop, its last character, a full stop in
 // the string can only be its last character.
@@ -110,99 +133,258 @@ bool can_match(std::string_view str) {
     return !str.empty() && std::memchr(str.data(), '.', str.size() - 1) == nullptr;
 }
 
+// Whether bytes that may still be UTF-8 are, so far; a sequence cut at the
+// end of one piece is completed by the next.
+struct utf8_check {
+    bool valid = true;
+    unsigned char held[4] = {};
+    std::size_t held_size = 0;
+};
+
+void check_utf8(utf8_check& check, const char* p, std::size_t n) {
+    if (!check.valid) return;
+    if (check.held_size > 0) {
+        std::size_t added = std::min(n, sizeof check.held - check.held_size);
+        std::memcpy(check.held + check.held_size, p, added);
+        std::size_t have = check.held_size + added;
+        std::size_t len =
+            con::utf8_sequence(std::string_view(reinterpret_cast<const char*>(check.held), have));
+        if (len == 0) {
+            // Still short of a whole sequence only when this piece ended.
+            check.held_size = have;
+            check.valid = added == n && have < sizeof check.held;
+            return;
+        }
+        // The held bytes were no whole sequence, so this one ends past them.
+        p += len - check.held_size;
+        n -= len - check.held_size;
+        check.held_size = 0;
+    }
+    constexpr std::uint64_t high_bits = 0x8080808080808080u;
+    while (n > 0) {
+        std::uint64_t word = 0;
+        if (n >= sizeof word) {
+            std::memcpy(&word, p, sizeof word);
+            if ((word & high_bits) == 0) {
+                p += sizeof word;
+                n -= sizeof word;
+                continue;
+            }
+        }
+        std::size_t len = con::utf8_sequence(std::string_view(p, n));
+        if (len == 0) {
+            if (n >= sizeof check.held) {
+                check.valid = false;
+            } else {
+                std::memcpy(check.held, p, n);
+                check.held_size = n;
+            }
+            return;
+        }
+        p += len;
+        n -= len;
+    }
+}
+
+// The text ended: a sequence still cut short is no UTF-8.
+bool utf8_at_end(const utf8_check& check) { return check.valid && check.held_size == 0; }
+
+bool starts_with_byte_order_mark(const char* data, std::size_t n) {
+    return n >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0;
+}
+
+// One search over the file's sentences: the string, where its hits go, and
+// the sentence being read whose beginning has left the window (a regular
+// file only).
+struct searcher {
+    string_finder finder;
+    sentence_list* list;
+    bool open = false;       // a sentence is being read whose beginning has left the window
+    std::uint64_t start = 0; // its file offset
+    bool matched = false;    // the string occurs in it
+    bool skip_mark = false;  // the next sentence starts the text: a byte order mark before it is dropped
+};
+
+// Takes every complete sentence of data[0, n), which must end with a full
+// stop, and hands those that contain the string to the list.
+void collect_sentences(const char* data, std::size_t n, searcher& s) {
+    if (s.skip_mark) {
+        s.skip_mark = false;
+        if (starts_with_byte_order_mark(data, n)) {
+            data += 3;
+            n -= 3;
+        }
+    }
+    string_finder& finder = s.finder;
+    std::string_view str = finder.str;
+    // A string with a full stop only at its end, if at all, found in the
+    // whole buffer never spans two sentences, which lets the search run over
+    // the buffer rather than sentence by sentence.
+    if (!can_match(str)) return;
+    const char* from = data; // start of the first sentence not yet taken
+    const char* end = data + n;
+    while (from < end) {
+        const char* hit = find_next(finder, from, end);
+        if (hit == nullptr) break;
+        const auto* dot = static_cast<const char*>(
+            std::memchr(hit + str.size() - 1, '.', static_cast<std::size_t>(end - hit) - (str.size() - 1)));
+        const char* before = last_full_stop(from, static_cast<std::size_t>(hit - from));
+        const char* start = skip_spaces(before == nullptr ? from : before + 1, dot);
+        std::string_view sentence(start, static_cast<std::size_t>(dot + 1 - start));
+        // The hit may begin in the spaces that are not part of the sentence.
+        if (hit >= start || contains(sentence, str)) add_sentence(*s.list, sentence);
+        from = dot + 1;
+    }
+    settle_sentences(*s.list);
+}
+
 // Makes room in a full window whose bytes, all of them the sentence being
 // read, hold no full stop: searches them and keeps only what may begin an
 // occurrence that the next bytes complete, nothing once the string is found.
-void drop_sentence_start(text_file& file, long_sentence& sentence, string_finder& finder) {
+void drop_sentence_start(text_file& file, searcher& s) {
     const char* from = file.data;
     const char* end = file.data + file.size;
-    if (!sentence.open) {
+    if (!s.open) {
         // Spaces before a sentence are no part of it.
         from = skip_spaces(from, end);
         if (from == end) {
             take(file, file.size);
             return;
         }
-        sentence = {true, file.offset + static_cast<std::uint64_t>(from - file.data), false};
+        s.open = true;
+        s.start = file.offset + static_cast<std::uint64_t>(from - file.data);
+        s.matched = false;
     }
-    if (!can_match(finder.str)) {
+    if (!can_match(s.finder.str)) {
         take(file, file.size);
         return;
     }
-    if (!sentence.matched) sentence.matched = find_next(finder, from, end) != nullptr;
+    if (!s.matched) s.matched = find_next(s.finder, from, end) != nullptr;
     std::size_t keep =
-        sentence.matched ? 0 : std::min(finder.str.size() - 1, static_cast<std::size_t>(end - from));
+        s.matched ? 0 : std::min(s.finder.str.size() - 1, static_cast<std::size_t>(end - from));
     take(file, file.size - keep);
 }
 
-// Whether the node holds the size bytes of the file at offset, compared a
-// piece at a time.
-bool same_as_file(const sentence_node& node, int fd, std::uint64_t offset, char* piece,
-                  std::size_t piece_size) {
-    for (std::size_t done = 0; done < node.size;) {
-        std::size_t n = std::min(piece_size, node.size - done);
-        if (!read_file_at(fd, piece, n, offset + done) || std::memcmp(node.text + done, piece, n) != 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
-// Counts or adds a matching sentence that is in the file only, reading it
-// back: once to hash it, once to compare it with a node of the same hash,
-// and, when it is new, into its node. A read error ends the search as the
-// end of the file does.
-sentence_node* add_from_file(text_file& file, std::uint64_t start, std::uint64_t end, sentence_index& index,
-                             sentence_node* head) {
+// Reads the sentence at file offsets [start, end) back from the file and
+// hands it to the list when it contains the string: the hit seen in the
+// file's bytes may have been a CR that a line break then joined. A read
+// error ends the search as the end of the file does.
+void add_from_file(text_file& file, std::uint64_t start, std::uint64_t end, searcher& s) {
     if (end - start > SIZE_MAX) {
-        index.out_of_memory = true;
-        return head;
+        s.list->out_of_memory = true;
+        return;
     }
     auto size = static_cast<std::size_t>(end - start);
-    char piece[std::size_t{64} * 1024]; // a multiple of 8, as hash_piece needs
-    text_hash hash;
+    auto* text = static_cast<char*>(std::malloc(size));
+    if (text == nullptr) {
+        s.list->out_of_memory = true;
+        return;
+    }
     for (std::size_t done = 0; done < size;) {
-        std::size_t n = std::min(sizeof piece, size - done);
-        if (!read_file_at(file.fd, piece, n, start + done)) {
+        std::ptrdiff_t got = read_file_at(file.fd, text + done, size - done, start + done);
+        if (got <= 0) {
+            // The file has become shorter, or cannot be read.
+            std::free(text);
             file.at_end = true;
-            return head;
+            return;
         }
-        hash_piece(hash, piece, n);
-        done += n;
+        done += static_cast<std::size_t>(got);
     }
-    std::size_t h = hash_end(hash);
-    sentence_node* same = find_node(index, h, size, [&](const sentence_node& node) {
-        return same_as_file(node, file.fd, start, piece, sizeof piece);
-    });
-    if (same != nullptr) {
-        ++same->count;
-        return head;
+    std::string_view sentence(text, join_line_breaks(text, size));
+    if (contains(sentence, s.finder.str)) {
+        add_sentence(*s.list, sentence);
+        settle_sentences(*s.list);
     }
-    sentence_node* node = new_node(size);
-    if (node == nullptr) {
-        index.out_of_memory = true;
-        return head;
-    }
-    if (!read_file_at(file.fd, node->text, size, start)) {
-        std::free(node);
-        file.at_end = true;
-        return head;
-    }
-    return append_node(index, head, node, h);
+    std::free(text);
 }
 
 // Ends the long sentence at the full stop dot of the window, counting it
 // when it matches.
-sentence_node* end_long_sentence(text_file& file, long_sentence& sentence, const char* dot,
-                                 string_finder& finder, sentence_index& index, sentence_node* head) {
-    sentence.open = false;
+void end_long_sentence(text_file& file, const char* dot, searcher& s) {
+    s.open = false;
     // The window holds the rest of the sentence, and before it only bytes
     // of the sentence.
-    if (!sentence.matched && can_match(finder.str))
-        sentence.matched = find_next(finder, file.data, dot + 1) != nullptr;
-    if (!sentence.matched) return head;
-    return add_from_file(file, sentence.start, file.offset + static_cast<std::uint64_t>(dot + 1 - file.data),
-                         index, head);
+    if (!s.matched && can_match(s.finder.str)) s.matched = find_next(s.finder, file.data, dot + 1) != nullptr;
+    if (!s.matched) return;
+    add_from_file(file, s.start, file.offset + static_cast<std::uint64_t>(dot + 1 - file.data), s);
+}
+
+// Reads the rest of the file as sentences for the searches s[0, count): a
+// regular file for one search, anything else for one or two. With check,
+// every byte of the text is checked as UTF-8, and once it is not, the
+// search s[1] (the UTF-8 one) is freed and left.
+void run_searches(text_file& file, searcher* s, std::size_t count, utf8_check* check) {
+    // The window keeps up to str.size() - 1 bytes of a long sentence, and
+    // each read must still add a good part of it.
+    std::size_t str_size = s[0].finder.str.size();
+    if (file.rereadable && file.capacity < 4 * str_size) {
+        auto* wider = static_cast<char*>(std::realloc(file.data, 4 * str_size));
+        if (wider == nullptr) {
+            file.out_of_memory = true;
+            return;
+        }
+        file.data = wider;
+        file.capacity = 4 * str_size;
+    }
+    std::size_t searched = 0; // bytes of data known to hold no full stop
+    std::size_t checked = 0;  // bytes of data checked as UTF-8
+    for (;;) {
+        if (check != nullptr) {
+            check_utf8(*check, file.data + checked, file.size - checked);
+            checked = file.size;
+            if (!check->valid && count == 2) {
+                free_sentences(*s[1].list);
+                count = 1;
+            }
+        }
+        if (s[0].open) {
+            const auto* dot =
+                static_cast<const char*>(std::memchr(file.data + searched, '.', file.size - searched));
+            if (dot != nullptr) {
+                end_long_sentence(file, dot, s[0]);
+                auto taken = static_cast<std::size_t>(dot + 1 - file.data);
+                take(file, taken);
+                checked -= std::min(checked, taken);
+                searched = 0;
+                continue;
+            }
+        } else {
+            const char* last = last_full_stop(file.data + searched, file.size - searched);
+            if (last != nullptr) {
+                auto taken = static_cast<std::size_t>(last + 1 - file.data);
+                std::size_t n = join_line_breaks(file.data, taken);
+                for (std::size_t k = 0; k < count; ++k) collect_sentences(file.data, n, s[k]);
+                take(file, taken);
+                checked -= std::min(checked, taken);
+            }
+        }
+        for (std::size_t k = 0; k < count; ++k)
+            if (s[k].list->out_of_memory) file.out_of_memory = true;
+        if (file.out_of_memory || file.at_end) return;
+        if (file.rereadable && file.size > file.capacity / 2) drop_sentence_start(file, s[0]);
+        searched = file.size;
+        if (!read_more(file)) {
+            file.out_of_memory = true;
+            return;
+        }
+    }
+}
+
+// Whether the text of a regular file is UTF-8 throughout, read in a pass of
+// its own. A read error ends the text here as it ends the search.
+bool text_is_utf8(const text_file& file) {
+    char piece[std::size_t{64} * 1024];
+    utf8_check check;
+    for (std::uint64_t at = 0; check.valid;) {
+        std::ptrdiff_t got = read_file_at(file.fd, piece, sizeof piece, at);
+        if (got <= 0) break;
+        auto n = static_cast<std::size_t>(got);
+        const auto* mark = static_cast<const char*>(std::memchr(piece, end_of_text, n));
+        check_utf8(check, piece, mark == nullptr ? n : static_cast<std::size_t>(mark - piece));
+        if (mark != nullptr) break;
+        at += n;
+    }
+    return utf8_at_end(check);
 }
 
 } // namespace
@@ -217,9 +399,10 @@ bool open_text_file(text_file& file, const std::string& name, std::size_t block)
     file = text_file{};
     // A zero byte would cut the name short and open some other file.
     if (name.find('\0') != std::string::npos) return false;
-    int fd = open_file(name, file.rereadable);
-    if (fd < 0) return false;
-    file.fd = fd;
+    opened_file opened = open_file(name);
+    if (opened.fd < 0) return false;
+    file.fd = opened.fd;
+    file.rereadable = opened.rereadable;
     file.capacity = block < 2 ? 2 : block;
     file.data = static_cast<char*>(std::malloc(file.capacity));
     if (file.data == nullptr) {
@@ -227,13 +410,14 @@ bool open_text_file(text_file& file, const std::string& name, std::size_t block)
         file.out_of_memory = true;
         return false;
     }
-    std::ptrdiff_t got = read_file(fd, file.data, file.capacity);
+    std::ptrdiff_t got = read_file(file.fd, file.data, file.capacity);
     if (got < 0) {
         close_text_file(file);
         return false;
     }
     file.size = static_cast<std::size_t>(got);
     file.at_end = got == 0;
+    cut_at_end_of_text(file, 0);
     return true;
 }
 
@@ -265,77 +449,44 @@ const char* find_next(string_finder& finder, const char* from, const char* end) 
     return find_bytes(p, end, str);
 }
 
-sentence_node* collect_sentences(const char* data, std::size_t n, string_finder& finder,
-                                 sentence_index& index, sentence_node* head) {
-    std::string_view str = finder.str;
-    // A string with a full stop only at its end, if at all, found in the
-    // whole buffer never spans two sentences, which lets the search run over
-    // the buffer rather than sentence by sentence.
-    if (!can_match(str)) return head;
-    sentence_queue queue;
-    const char* from = data; // start of the first sentence not yet taken
-    const char* end = data + n;
-    while (from < end) {
-        const char* hit = find_next(finder, from, end);
-        if (hit == nullptr) break;
-        const auto* dot = static_cast<const char*>(
-            std::memchr(hit + str.size() - 1, '.', static_cast<std::size_t>(end - hit) - (str.size() - 1)));
-        const char* before = last_full_stop(from, static_cast<std::size_t>(hit - from));
-        const char* start = skip_spaces(before == nullptr ? from : before + 1, dot);
-        std::string_view sentence(start, static_cast<std::size_t>(dot + 1 - start));
-        // The hit may begin in the spaces that are not part of the sentence.
-        if (hit >= start || contains(sentence, str)) head = queue_sentence(queue, index, head, sentence);
-        from = dot + 1;
-    }
-    return drain_queue(queue, index, head);
+void search_file(text_file& file, std::string_view str, sentence_list& list) {
+    searcher s{string_finder{str}, &list};
+    run_searches(file, &s, 1, nullptr);
 }
 
-sentence_node* search_file(text_file& file, std::string_view str, sentence_index& index,
-                           sentence_node* head) {
-    string_finder finder{str};
-    long_sentence sentence;
-    // The window keeps up to str.size() - 1 bytes of a long sentence, and
-    // each read must still add a good part of it.
-    if (file.rereadable && file.capacity < 4 * str.size()) {
-        auto* wider = static_cast<char*>(std::realloc(file.data, 4 * str.size()));
-        if (wider == nullptr) {
-            file.out_of_memory = true;
-            return head;
+void search_either_encoding(text_file& file, std::string_view cp1251_str, std::string_view utf8_str,
+                            sentence_list& list) {
+    if (file.rereadable) {
+        bool utf8 = text_is_utf8(file);
+        list.utf8 = utf8;
+        searcher s{string_finder{utf8 ? utf8_str : cp1251_str}, &list};
+        s.skip_mark = utf8;
+        if (utf8) {
+            // The mark may be longer than what the first read gave.
+            while (file.size < 3 && !file.at_end)
+                if (!read_more(file)) {
+                    file.out_of_memory = true;
+                    return;
+                }
+            if (starts_with_byte_order_mark(file.data, file.size)) take(file, 3);
+            s.skip_mark = false;
         }
-        file.data = wider;
-        file.capacity = 4 * str.size();
+        run_searches(file, &s, 1, nullptr);
+        return;
     }
-    std::size_t searched = 0; // bytes of data known to hold no full stop
-    for (;;) {
-        if (sentence.open) {
-            const auto* dot =
-                static_cast<const char*>(std::memchr(file.data + searched, '.', file.size - searched));
-            if (dot != nullptr) {
-                head = end_long_sentence(file, sentence, dot, finder, index, head);
-                take(file, static_cast<std::size_t>(dot + 1 - file.data));
-                searched = 0;
-                continue;
-            }
-        } else {
-            const char* last = last_full_stop(file.data + searched, file.size - searched);
-            if (last != nullptr) {
-                auto taken = static_cast<std::size_t>(last + 1 - file.data);
-                head = collect_sentences(file.data, taken, finder, index, head);
-                take(file, taken);
-            }
-        }
-        if (index.out_of_memory) {
-            file.out_of_memory = true;
-            return head;
-        }
-        if (file.at_end) return head;
-        if (file.rereadable && file.size > file.capacity / 2) drop_sentence_start(file, sentence, finder);
-        searched = file.size;
-        if (!read_more(file)) {
-            file.out_of_memory = true;
-            return head;
-        }
+    // Read once: both searches run until the text is known not to be UTF-8.
+    sentence_list utf8_list;
+    utf8_list.utf8 = true;
+    searcher s[2] = {{string_finder{cp1251_str}, &list}, {string_finder{utf8_str}, &utf8_list}};
+    s[1].skip_mark = true;
+    utf8_check check;
+    run_searches(file, s, 2, &check);
+    if (file.out_of_memory || !utf8_at_end(check)) {
+        free_sentences(utf8_list);
+        return;
     }
+    free_sentences(list);
+    list = utf8_list;
 }
 
 } // namespace linefind

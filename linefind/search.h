@@ -1,5 +1,9 @@
-// Reading the searched file as sentences and collecting those that contain
-// the searched string.
+// Reading the searched file as sentences and handing those that contain
+// the searched string to the sentence list.
+//
+// The file is read in binary on every system and taken as a text the way
+// the Windows text-mode read takes it: a CR LF pair is one line break, and
+// the byte 0x1A ends the text.
 #pragma once
 
 #include "sentences.h"
@@ -15,7 +19,7 @@ namespace linefind {
 bool contains(std::string_view sentence, std::string_view str);
 
 // The searched file, read in large blocks. data holds the bytes read and not
-// yet taken as sentences.
+// yet taken as sentences, as they are in the file.
 //
 // A regular file can be read again at any offset, so the buffer is a window
 // of fixed size: a sentence that outgrows it is dropped from it as it is
@@ -27,7 +31,7 @@ struct text_file {
     char* data = nullptr;
     std::size_t size = 0;
     std::size_t capacity = 0;
-    bool at_end = false;        // end of file, or a read error, was met
+    bool at_end = false;        // end of the text (the file, a read error or the byte 0x1A) was met
     bool rereadable = false;    // a regular file
     std::uint64_t offset = 0;   // the file offset of data[0]
     bool out_of_memory = false; // see open_text_file and search_file
@@ -55,15 +59,20 @@ struct string_finder {
 // The first occurrence of finder.str in [from, end), or null.
 const char* find_next(string_finder& finder, const char* from, const char* end);
 
-// Takes every complete sentence of data[0, n), which must end with a full
-// stop, and adds those that contain the string to the list. Returns the head.
-sentence_node* collect_sentences(const char* data, std::size_t n, string_finder& finder,
-                                 sentence_index& index, sentence_node* head);
+// Reads the rest of the file as Windows-1251 sentences (every byte a
+// character) and adds those that contain str to the list; text after the
+// last full stop is dropped. When memory runs out the search stops there and
+// sets file.out_of_memory; the list and the file are then whole, to be freed
+// and closed.
+void search_file(text_file& file, std::string_view str, sentence_list& list);
 
-// Reads the rest of the file as sentences, adding those that contain str to
-// the list; text after the last full stop is dropped. Returns the head.
-// When memory runs out the search stops there and sets file.out_of_memory;
-// the list, the index and the file are then whole, to be freed and closed.
-sentence_node* search_file(text_file& file, std::string_view str, sentence_index& index, sentence_node* head);
+// The search of a UTF-8 console. A file that is valid UTF-8 throughout, after
+// an optional byte order mark (EF BB BF, no part of the first sentence), is
+// searched as UTF-8 for utf8_str, and list.utf8 is set; any other file as
+// Windows-1251 for cp1251_str. A regular file is checked first, in a read of
+// its own; a pipe is searched both ways at once, as long as it may still be
+// UTF-8, and decided at its end. Memory runs out as in search_file.
+void search_either_encoding(text_file& file, std::string_view cp1251_str, std::string_view utf8_str,
+                            sentence_list& list);
 
 } // namespace linefind

@@ -22,14 +22,10 @@ std::uint64_t mix_word(std::uint64_t state, std::uint64_t word) {
     return state ^ (state >> 29);
 }
 
-bool same_text(const sentence_node& node, std::string_view text) {
-    return text.empty() || std::memcmp(node.text, text.data(), text.size()) == 0;
-}
-
 // The empty slot where a node of this hash belongs.
-std::size_t free_slot(const sentence_index& index, std::size_t hash) {
-    std::size_t i = hash & index.mask;
-    while (index.slots[i].node != nullptr) i = (i + 1) & index.mask;
+std::size_t free_slot(const sentence_slot* slots, std::size_t mask, std::size_t hash) {
+    std::size_t i = hash & mask;
+    while (slots[i].node != nullptr) i = (i + 1) & mask;
     return i;
 }
 
@@ -51,16 +47,15 @@ sentence_slot* new_table(std::size_t n) {
 }
 
 // False, with the index as it was, when there is no memory for the table.
-bool grow(sentence_index& index) {
-    std::size_t n = index.slots == nullptr ? first_slots : (index.mask + 1) * 2;
+bool grow(sentence_list& list) {
+    std::size_t n = list.slots == nullptr ? first_slots : (list.mask + 1) * 2;
     sentence_slot* slots = new_table(n);
     if (slots == nullptr) return false;
-    sentence_index bigger{slots, n - 1};
-    for (std::size_t i = 0; index.slots != nullptr && i <= index.mask; ++i)
-        if (index.slots[i].node != nullptr) slots[free_slot(bigger, index.slots[i].hash)] = index.slots[i];
-    std::free(static_cast<void*>(index.slots));
-    index.slots = slots;
-    index.mask = n - 1;
+    for (std::size_t i = 0; list.slots != nullptr && i <= list.mask; ++i)
+        if (list.slots[i].node != nullptr) slots[free_slot(slots, n - 1, list.slots[i].hash)] = list.slots[i];
+    std::free(static_cast<void*>(list.slots));
+    list.slots = slots;
+    list.mask = n - 1;
     return true;
 }
 
@@ -81,145 +76,150 @@ void put_count(con::console& c, std::int64_t count) {
     con::write(c, std::string_view(digits, len));
 }
 
-// Counts the oldest queued sentence, or appends it when it is new.
-sentence_node* take_oldest(sentence_queue& queue, sentence_index& index, sentence_node* head) {
-    std::size_t k = queue.first;
-    if (count_sentence(index, queue.text[k], queue.hash[k]) == 1)
-        head = append_sentence(index, head, queue.text[k], queue.hash[k]);
-    queue.first = (k + 1) % sentence_queue::length;
-    --queue.size;
-    return head;
-}
-
-} // namespace
-
-void hash_piece(text_hash& hash, const char* data, std::size_t size) {
-    hash.size += size;
+// The hash of a text; equal texts have equal hashes.
+std::size_t hash_text(std::string_view text) {
+    std::uint64_t state = 0x243F6A8885A308D3u;
+    const char* data = text.data();
+    std::size_t size = text.size();
     for (; size >= sizeof(std::uint64_t); data += sizeof(std::uint64_t), size -= sizeof(std::uint64_t)) {
         std::uint64_t word = 0;
         std::memcpy(&word, data, sizeof word);
-        hash.state = mix_word(hash.state, word);
+        state = mix_word(state, word);
     }
-    if (size == 0) return;
-    std::uint64_t word = 0;
-    std::memcpy(&word, data, size);
-    hash.state = mix_word(hash.state, word);
-}
-
-std::size_t hash_end(const text_hash& hash) {
+    if (size > 0) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, data, size);
+        state = mix_word(state, word);
+    }
     // The size tells apart texts that differ only in zero bytes at the end;
     // the final mixing spreads every bit over the bits the index uses.
-    std::uint64_t x = mix_word(hash.state, hash.size);
+    std::uint64_t x = mix_word(state, text.size());
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
     return static_cast<std::size_t>(x ^ (x >> 31));
 }
 
-std::size_t hash_text(std::string_view text) {
-    text_hash hash;
-    hash_piece(hash, text.data(), text.size());
-    return hash_end(hash);
+// The node of text (of hash hash), or null when there is none.
+sentence_node* find(const sentence_list& list, std::string_view text, std::size_t hash) {
+    if (list.used == 0) return nullptr;
+    for (std::size_t i = hash & list.mask; list.slots[i].node != nullptr; i = (i + 1) & list.mask) {
+        sentence_node* node = list.slots[i].node;
+        if (list.slots[i].hash == hash && node->size == text.size() &&
+            (text.empty() || std::memcmp(node->text, text.data(), text.size()) == 0))
+            return node;
+    }
+    return nullptr;
 }
 
-sentence_node* new_node(std::size_t size) {
-    if (size > SIZE_MAX - sizeof(sentence_node) - 1) return nullptr;
-    auto* node = static_cast<sentence_node*>(std::calloc(1, sizeof(sentence_node) + size + 1));
-    if (node == nullptr) return nullptr;
-    node->text = reinterpret_cast<char*>(node + 1);
-    node->size = size;
-    node->count = 1;
-    return node;
-}
-
-sentence_node* append_node(sentence_index& index, sentence_node* head, sentence_node* node,
-                           std::size_t hash) {
+// Appends a copy of text (of hash hash) with count 1. Without memory for
+// it, sets list.out_of_memory and leaves the list as it was.
+void append(sentence_list& list, std::string_view text, std::size_t hash) {
     // Half full at most, so a probe meets an empty slot soon.
-    if ((index.slots == nullptr || (index.used + 1) * 2 > index.mask + 1) && !grow(index)) {
-        std::free(node);
-        index.out_of_memory = true;
-        return head;
+    if ((list.slots == nullptr || (list.used + 1) * 2 > list.mask + 1) && !grow(list)) {
+        list.out_of_memory = true;
+        return;
     }
-    index.slots[free_slot(index, hash)] = sentence_slot{hash, node};
-    ++index.used;
-    if (head == nullptr) {
-        node->next = node;
-        index.last = node;
-        return node;
+    if (text.size() > SIZE_MAX - sizeof(sentence_node) - 1) {
+        list.out_of_memory = true;
+        return;
     }
-    node->next = head;
-    index.last->next = node;
-    index.last = node;
-    return head;
-}
-
-int count_sentence(sentence_index& index, std::string_view text, std::size_t hash) {
-    sentence_node* node =
-        find_node(index, hash, text.size(), [text](const sentence_node& n) { return same_text(n, text); });
-    if (node == nullptr) return 1;
-    ++node->count;
-    return 0;
-}
-
-sentence_node* append_sentence(sentence_index& index, sentence_node* head, std::string_view text,
-                               std::size_t hash) {
-    sentence_node* node = new_node(text.size());
+    auto* node = static_cast<sentence_node*>(std::calloc(1, sizeof(sentence_node) + text.size() + 1));
     if (node == nullptr) {
-        index.out_of_memory = true;
-        return head;
+        list.out_of_memory = true;
+        return;
     }
+    node->text = reinterpret_cast<char*>(node + 1);
+    node->size = text.size();
+    node->count = 1;
     if (!text.empty()) std::memcpy(node->text, text.data(), text.size());
-    return append_node(index, head, node, hash);
+    list.slots[free_slot(list.slots, list.mask, hash)] = sentence_slot{hash, node};
+    ++list.used;
+    node->next = list.head == nullptr ? node : list.head;
+    if (list.head == nullptr) {
+        list.head = node;
+    } else {
+        list.last->next = node;
+    }
+    list.last = node;
 }
 
-sentence_node* queue_sentence(sentence_queue& queue, sentence_index& index, sentence_node* head,
-                              std::string_view text) {
-    if (queue.size == sentence_queue::length) head = take_oldest(queue, index, head);
-    std::size_t k = (queue.first + queue.size) % sentence_queue::length;
-    queue.text[k] = text;
-    queue.hash[k] = hash_text(text);
-    ++queue.size;
-    if (index.slots == nullptr) return head;
+// Counts the oldest waiting sentence, or appends it when it is new.
+void take_oldest(sentence_list& list) {
+    std::size_t k = list.waiting_first;
+    std::string_view text = list.waiting[k];
+    std::size_t hash = list.waiting_hash[k];
+    if (sentence_node* node = find(list, text, hash)) {
+        ++node->count;
+    } else {
+        append(list, text, hash);
+    }
+    list.waiting_first = (k + 1) % sentence_list::waiting_length;
+    --list.waiting_size;
+}
+
+// The width of text in the report: its bytes, or in a UTF-8 text its
+// characters (every byte but the continuation bytes 10xxxxxx).
+std::size_t width_of(std::string_view text, bool utf8) {
+    if (!utf8) return text.size();
+    std::size_t continuations = 0;
+    for (char ch : text) continuations += (static_cast<unsigned char>(ch) & 0xC0u) == 0x80u ? 1 : 0;
+    return text.size() - continuations;
+}
+
+} // namespace
+
+void add_sentence(sentence_list& list, std::string_view text) {
+    if (list.waiting_size == sentence_list::waiting_length) take_oldest(list);
+    std::size_t k = (list.waiting_first + list.waiting_size) % sentence_list::waiting_length;
+    list.waiting[k] = text;
+    list.waiting_hash[k] = hash_text(text);
+    ++list.waiting_size;
+    if (list.slots == nullptr) return;
     // Ask for the new sentence's slot now, and for the node of the one
     // halfway along, whose slot has arrived by this time. Both are only
     // hints: a slot may change before its sentence is taken.
-    __builtin_prefetch(&index.slots[queue.hash[k] & index.mask]);
-    if (queue.size > sentence_queue::length / 2) {
-        std::size_t m = (queue.first + queue.size - 1 - sentence_queue::length / 2) % sentence_queue::length;
-        const sentence_slot& slot = index.slots[queue.hash[m] & index.mask];
+    __builtin_prefetch(&list.slots[list.waiting_hash[k] & list.mask]);
+    if (list.waiting_size > sentence_list::waiting_length / 2) {
+        std::size_t m = (list.waiting_first + list.waiting_size - 1 - sentence_list::waiting_length / 2) %
+                        sentence_list::waiting_length;
+        const sentence_slot& slot = list.slots[list.waiting_hash[m] & list.mask];
         if (slot.node != nullptr) __builtin_prefetch(slot.node);
     }
-    return head;
 }
 
-sentence_node* drain_queue(sentence_queue& queue, sentence_index& index, sentence_node* head) {
-    while (queue.size > 0) head = take_oldest(queue, index, head);
-    return head;
+void settle_sentences(sentence_list& list) {
+    while (list.waiting_size > 0) take_oldest(list);
 }
 
-void print_sentences(con::console& c, const sentence_node* head) {
-    const sentence_node* node = head;
+void print_sentences(con::console& c, const sentence_list& list) {
+    const sentence_node* node = list.head;
+    if (node == nullptr) return;
     do {
-        pad(c, node->size, text_width);
-        con::write(c, std::string_view(node->text, node->size));
+        std::string_view text(node->text, node->size);
+        pad(c, width_of(text, list.utf8), text_width);
+        if (list.utf8) {
+            con::write_as_typed(c, text);
+        } else {
+            con::write(c, text);
+        }
         put_count(c, node->count);
         con::put_char(c, '\n');
         node = node->next;
-    } while (node != head);
+    } while (node != list.head);
 }
 
-void free_sentences(sentence_node* head) {
-    sentence_node* node = head->next;
-    while (node != head) {
-        sentence_node* next = node->next;
-        std::free(node);
-        node = next;
+void free_sentences(sentence_list& list) {
+    if (list.head != nullptr) {
+        sentence_node* node = list.head->next;
+        while (node != list.head) {
+            sentence_node* next = node->next;
+            std::free(node);
+            node = next;
+        }
+        std::free(list.head);
     }
-    std::free(head);
-}
-
-void free_index(sentence_index& index) {
-    std::free(static_cast<void*>(index.slots));
-    index = sentence_index{};
+    std::free(static_cast<void*>(list.slots));
+    list = sentence_list{};
 }
 
 } // namespace linefind

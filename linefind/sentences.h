@@ -1,6 +1,8 @@
 // The distinct matching sentences of one search: a circular singly linked
 // list in the order of first appearance, with a hash index beside it so that
-// finding a sentence and appending one do not walk the list.
+// finding a sentence and appending one do not walk the list. The search
+// hands each matching sentence over with add_sentence and, at the end,
+// prints the list as the report.
 #pragma once
 
 #include "console.h"
@@ -29,77 +31,39 @@ struct sentence_slot {
     sentence_node* node;
 };
 
-struct sentence_index {
+struct sentence_list {
+    sentence_node* head = nullptr;  // the first sentence found; null while the list is empty
+    sentence_node* last = nullptr;  // the node whose next is the head
     sentence_slot* slots = nullptr; // open addressing, linear probing
     std::size_t mask = 0;           // number of slots - 1 (a power of two)
     std::size_t used = 0;
-    sentence_node* last = nullptr; // the node whose next is the head
+    // The texts are UTF-8, so the report pads them by characters rather
+    // than by bytes.
+    bool utf8 = false;
     // A node or the table could not be allocated, so a sentence is missing
-    // from the list. The list and the index stay whole, to be freed.
+    // from the list. The list stays whole, to be freed.
     bool out_of_memory = false;
+
+    // Sentences handed over and not yet counted. Each one is counted at a
+    // random place of a large table; taking them a few at a time lets those
+    // memory reads overlap.
+    static constexpr std::size_t waiting_length = 16;
+    std::string_view waiting[waiting_length];
+    std::size_t waiting_hash[waiting_length] = {};
+    std::size_t waiting_first = 0;
+    std::size_t waiting_size = 0;
 };
 
-// The hash of a text that may be given in pieces, so that a sentence too
-// long to hold can be hashed as it is read: every piece but the last must
-// be a multiple of 8 bytes long.
-struct text_hash {
-    std::uint64_t state = 0x243F6A8885A308D3u;
-    std::uint64_t size = 0;
-};
-void hash_piece(text_hash& hash, const char* data, std::size_t size);
-std::size_t hash_end(const text_hash& hash);
-std::size_t hash_text(std::string_view text);
+// Counts text on the node of an equal text, or appends it at the end of the
+// list with count 1. The count may happen later, at a later add_sentence or
+// at settle_sentences: until then the text must stay where it is.
+void add_sentence(sentence_list& list, std::string_view text);
+// Counts every sentence handed over and not yet counted.
+void settle_sentences(sentence_list& list);
 
-// 1 when text (of hash_text hash) is not in the list; 0 when it is, after
-// adding 1 to its count.
-int count_sentence(sentence_index& index, std::string_view text, std::size_t hash);
-// Adds text (of hash_text hash) with count 1 at the end of the list; returns
-// the head. Without memory for it, sets index.out_of_memory and leaves the
-// list as it was.
-sentence_node* append_sentence(sentence_index& index, sentence_node* head, std::string_view text,
-                               std::size_t hash);
-
-// A node for a text of size bytes that the caller fills in; null when
-// there is no memory for it.
-sentence_node* new_node(std::size_t size);
-// Adds a filled node with count 1 at the end of the list; returns the head.
-// Without memory for the index, frees the node and sets index.out_of_memory.
-sentence_node* append_node(sentence_index& index, sentence_node* head, sentence_node* node, std::size_t hash);
-
-// The node of a text known by its hash and size, for which same(node) holds;
-// null when there is none.
-template <class Same>
-sentence_node* find_node(const sentence_index& index, std::size_t hash, std::size_t size, Same same) {
-    if (index.used == 0) return nullptr;
-    for (std::size_t i = hash & index.mask; index.slots[i].node != nullptr; i = (i + 1) & index.mask) {
-        sentence_node* node = index.slots[i].node;
-        if (index.slots[i].hash == hash && node->size == size && same(*node)) return node;
-    }
-    return nullptr;
-}
-// Matching sentences on their way into the list. Each one is counted at a
-// random place of a large table; taking them a few at a time lets those
-// memory reads overlap. The texts must stay valid until they are taken.
-struct sentence_queue {
-    static constexpr std::size_t length = 16;
-    std::string_view text[length];
-    std::size_t hash[length] = {};
-    std::size_t first = 0;
-    std::size_t size = 0;
-};
-
-// The same as count_sentence, then append_sentence when the text is new,
-// done in order, but possibly later: by a later call or by drain_queue.
-sentence_node* queue_sentence(sentence_queue& queue, sentence_index& index, sentence_node* head,
-                              std::string_view text);
-// Takes every queued sentence; returns the head.
-sentence_node* drain_queue(sentence_queue& queue, sentence_index& index, sentence_node* head);
-
-// One report row per node, from the head on.
-void print_sentences(con::console& c, const sentence_node* head);
-// Frees every node of a non-empty list.
-void free_sentences(sentence_node* head);
-// Frees the index's table and leaves it empty.
-void free_index(sentence_index& index);
+// One report row per sentence, from the head on; nothing for an empty list.
+void print_sentences(con::console& c, const sentence_list& list);
+// Frees every node and the index, and leaves the list empty.
+void free_sentences(sentence_list& list);
 
 } // namespace linefind

@@ -40,11 +40,10 @@ bool runs_out_of_memory(const std::string& name, const std::string& str) {
         rlimit rl{limit, limit};
         text_file file;
         if (pages == 0 || ::setrlimit(RLIMIT_AS, &rl) != 0 || !open_text_file(file, name)) ::_exit(2);
-        sentence_index index;
-        sentence_node* head = search_file(file, str, index, nullptr);
+        sentence_list list;
+        search_file(file, str, list);
         bool stopped = file.out_of_memory;
-        if (head != nullptr) free_sentences(head);
-        free_index(index);
+        free_sentences(list);
         close_text_file(file);
         ::_exit(stopped ? 0 : 1);
     }
@@ -66,6 +65,19 @@ TEST(Memory, RunningOutOfMemoryStopsTheSearch) {
     // A device cannot be read twice, so the sentence being read is kept
     // whole; this one never ends.
     EXPECT_TRUE(runs_out_of_memory("/dev/zero", "key"));
+    std::filesystem::remove_all(dir);
+}
+
+// A POSIX file name may hold double quotes: the name is opened as typed.
+TEST(FileName, QuotesArePartOfTheName) {
+    std::filesystem::path dir = test_support::make_temp_dir("linefind_quotes");
+    ASSERT_FALSE(dir.empty());
+    std::ofstream((dir / "a.txt").string()) << "a.";
+    text_file file;
+    EXPECT_FALSE(open_text_file(file, "\"" + (dir / "a.txt").string() + "\""));
+    std::ofstream((dir / "\"b.txt\"").string()) << "b.";
+    EXPECT_TRUE(open_text_file(file, (dir / "\"b.txt\"").string()));
+    close_text_file(file);
     std::filesystem::remove_all(dir);
 }
 

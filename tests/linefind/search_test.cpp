@@ -23,13 +23,17 @@ namespace {
 using linefind_test::Rows;
 using linefind_test::walk;
 
-// The search done the slow, obvious way: character by character, a sentence
-// ends at each full stop, leading spaces dropped, the string compared at
-// every position.
+// The search done the slow, obvious way: the text ends at the byte 0x1A and
+// every CR LF is one LF; then character by character, a sentence ends at
+// each full stop, leading spaces dropped, the string compared at every
+// position.
 Rows reference(const std::string& bytes, const std::string& str) {
     Rows rows;
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size() && bytes[i] != '\x1A'; ++i)
+        if (bytes[i] != '\r' || i + 1 == bytes.size() || bytes[i + 1] != '\n') text += bytes[i];
     std::string sentence;
-    for (char ch : bytes) {
+    for (char ch : text) {
         sentence += ch;
         if (ch != '.') continue;
         sentence.erase(0, sentence.find_first_not_of(' '));
@@ -57,9 +61,11 @@ protected:
         return path;
     }
     // Searches a file read in blocks of the given size; through a FIFO,
-    // which cannot be read twice, when piped. On Windows, where a file read
-    // as text is read once too, a file does.
-    Rows search(const std::string& bytes, const std::string& str, std::size_t block, bool piped = false) {
+    // which cannot be read twice, when piped (on POSIX systems). With
+    // utf8_str, as on a UTF-8 console: str is then the Windows-1251 form of
+    // the string, and utf8 tells which way the file was read.
+    Rows search(const std::string& bytes, const std::string& str, std::size_t block, bool piped = false,
+                const std::string* utf8_str = nullptr, bool* utf8 = nullptr) {
 #ifdef _WIN32
         piped = false;
 #endif
@@ -73,12 +79,16 @@ protected:
 #endif
         text_file file;
         EXPECT_TRUE(open_text_file(file, path, block));
-        sentence_index index;
-        sentence_node* head = search_file(file, str, index, nullptr);
+        sentence_list list;
+        if (utf8_str == nullptr) {
+            search_file(file, str, list);
+        } else {
+            search_either_encoding(file, str, *utf8_str, list);
+            *utf8 = list.utf8;
+        }
         EXPECT_FALSE(file.out_of_memory);
-        Rows rows = walk(head);
-        if (head != nullptr) free_sentences(head);
-        free_index(index);
+        Rows rows = walk(list);
+        free_sentences(list);
         close_text_file(file);
         if (piped) {
             writer.join();
@@ -159,7 +169,7 @@ TEST(FindNext, KeepsSkippingWhereTheFirstByteIsRare) {
     EXPECT_FALSE(finder.use_memmem);
 }
 
-TEST_F(SearchFile, SentencesOfTheExamples) {
+TEST_F(SearchFile, RepeatedHitsLineBreakAndTailAfterTheLastFullStop) {
     std::string text = "xab. aab. ba.\naaab. xab. Tail ab";
     EXPECT_EQ(search(text, "ab", block_size), (Rows{{"xab.", 2}, {"aab.", 1}, {"\naaab.", 1}}));
     EXPECT_EQ(search(text, "aab", block_size), (Rows{{"aab.", 1}, {"\naaab.", 1}}));
@@ -211,8 +221,8 @@ TEST_F(SearchFile, AgreesWithTheObviousSearchAtEveryBlockSize) {
     // strings with spaces and full stops occur. In odd rounds full stops
     // are rare, so sentences outgrow the small buffers and hits cross the
     // places where a buffer lets go of a sentence's beginning.
-    const std::string_view alphabet("ab .\na\xFF");
-    const std::string_view no_stop("ab \na\xFF");
+    const std::string_view alphabet("ab .\na\xFF\r");
+    const std::string_view no_stop("ab \na\xFF\r");
     unsigned seed = 7;
     auto next = [&seed] {
         seed = seed * 1103515245u + 12345u;
@@ -237,6 +247,49 @@ TEST_F(SearchFile, AgreesWithTheObviousSearchAtEveryBlockSize) {
                     << "round " << round << " block " << block << " piped " << piped << " str \"" << str
                     << "\"";
     }
+}
+
+TEST_F(SearchFile, CrLfIsOneLineBreakAndByte1AEndsTheText) {
+    // A CR LF read across the edge of a block, inside a sentence and
+    // between sentences; a CR alone stays.
+    for (std::size_t block : {std::size_t{2}, std::size_t{3}, std::size_t{7}, block_size})
+        for (bool piped : {false, true}) {
+            EXPECT_EQ(search("Mama\r\nmyla ramu. Papa. Mama\nmyla ramu.\r\n", "myla", block, piped),
+                      (Rows{{"Mama\nmyla ramu.", 2}}));
+            EXPECT_EQ(search("a\rb. a\r\r\nb.", "\r", block, piped), (Rows{{"a\rb.", 1}, {"a\r\nb.", 1}}));
+            EXPECT_EQ(search("one x. two x.\x1A three x.", "x", block, piped),
+                      (Rows{{"one x.", 1}, {"two x.", 1}}));
+        }
+    // A string ending in a CR seen in the bytes of a long sentence whose CR
+    // LF is then one line break.
+    std::string big(5000, 'w');
+    EXPECT_EQ(search(big + "a\r\n" + big + ".", "a\r", 64), Rows{});
+}
+
+TEST_F(SearchFile, Utf8TextIsSearchedAsUtf8AndAnyOtherAsWindows1251) {
+    const std::string mir_utf8 = "\xD0\xBC\xD0\xB8\xD1\x80"; // мир
+    const std::string mir_cp1251 = "\xEC\xE8\xF0";
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string utf8_text = bom + "Hello " + mir_utf8 + ". Bye. " + mir_utf8 + ".";
+    // A Windows-1251 text whose first non-ASCII byte comes after pages of
+    // ASCII, in a block of its own.
+    const std::string late_cp1251 = std::string(20000, 'a') + ". " + mir_cp1251 + " x.";
+    for (std::size_t block : {std::size_t{2}, std::size_t{7}, std::size_t{4096}, block_size})
+        for (bool piped : {false, true}) {
+            bool utf8 = false;
+            EXPECT_EQ(search(utf8_text, "?", block, piped, &mir_utf8, &utf8),
+                      (Rows{{"Hello " + mir_utf8 + ".", 1}, {mir_utf8 + ".", 1}}));
+            EXPECT_TRUE(utf8);
+            EXPECT_EQ(search(late_cp1251, mir_cp1251, block, piped, &mir_utf8, &utf8),
+                      (Rows{{mir_cp1251 + " x.", 1}}));
+            EXPECT_FALSE(utf8);
+            // A sequence cut short by the end of the text is no UTF-8.
+            EXPECT_EQ(search("x. " + mir_utf8 + ".\xD0", mir_cp1251, block, piped, &mir_utf8, &utf8), Rows{});
+            EXPECT_FALSE(utf8);
+            // The mark of a file that is no UTF-8 is Windows-1251 text.
+            EXPECT_EQ(search(bom + "a. \xFF.", "a", block, piped, &mir_utf8, &utf8), (Rows{{bom + "a.", 1}}));
+            EXPECT_FALSE(utf8);
+        }
 }
 
 TEST_F(SearchFile, DirectoryOrMissingFileDoesNotOpen) {

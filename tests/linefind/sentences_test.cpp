@@ -16,41 +16,30 @@ namespace {
 using linefind_test::Rows;
 using linefind_test::walk;
 
-// Feeds sentences in the calling order of the search: count first, append
-// only when the sentence is new.
+// A list fed one sentence at a time, each counted before the next comes.
 struct List {
-    sentence_index index;
-    sentence_node* head = nullptr;
+    sentence_list list;
     void add(std::string_view text) {
-        std::size_t hash = hash_text(text);
-        if (count_sentence(index, text, hash) == 1) head = append_sentence(index, head, text, hash);
+        add_sentence(list, text);
+        settle_sentences(list);
     }
-    ~List() {
-        if (head != nullptr) free_sentences(head);
-        free_index(index);
-    }
+    ~List() { free_sentences(list); }
 };
-
-TEST(SentenceList, EmptyListFindsNothing) {
-    sentence_index index;
-    EXPECT_EQ(count_sentence(index, "a.", hash_text("a.")), 1);
-    free_index(index);
-}
 
 TEST(SentenceList, FirstNodePointsToItself) {
     List list;
     list.add("Abc.");
-    ASSERT_NE(list.head, nullptr);
-    EXPECT_EQ(list.head->next, list.head);
-    EXPECT_EQ(list.head->count, 1);
-    EXPECT_EQ(list.index.last, list.head);
+    ASSERT_NE(list.list.head, nullptr);
+    EXPECT_EQ(list.list.head->next, list.list.head);
+    EXPECT_EQ(list.list.head->count, 1);
+    EXPECT_EQ(list.list.last, list.list.head);
 }
 
 TEST(SentenceList, KeepsOrderOfFirstAppearanceAndCounts) {
     List list;
     for (const char* s : {"P.", "Q.", "P.", "R.", "P."}) list.add(s);
-    EXPECT_EQ(walk(list.head), (Rows{{"P.", 3}, {"Q.", 1}, {"R.", 1}}));
-    EXPECT_EQ(list.index.last->next, list.head);
+    EXPECT_EQ(walk(list.list), (Rows{{"P.", 3}, {"Q.", 1}, {"R.", 1}}));
+    EXPECT_EQ(list.list.last->next, list.list.head);
 }
 
 TEST(SentenceList, CaseLeadingBreakAndZeroBytesMakeDistinctTexts) {
@@ -62,25 +51,12 @@ TEST(SentenceList, CaseLeadingBreakAndZeroBytesMakeDistinctTexts) {
     list.add(std::string_view("a\0c.", 4));
     list.add("a.");
     list.add("word.");
-    EXPECT_EQ(walk(list.head), (Rows{{"Word.", 1},
+    EXPECT_EQ(walk(list.list), (Rows{{"Word.", 1},
                                      {"word.", 2},
                                      {"\nWord.", 1},
                                      {std::string("a\0b.", 4), 1},
                                      {std::string("a\0c.", 4), 1},
                                      {"a.", 1}}));
-}
-
-TEST(SentenceHash, PiecesGiveTheHashOfTheWhole) {
-    std::string text;
-    for (int i = 0; i < 1000; ++i) text += static_cast<char>(i * 37 % 256);
-    for (std::size_t piece : {8u, 64u, 992u}) {
-        text_hash hash;
-        for (std::size_t at = 0; at < text.size(); at += piece)
-            hash_piece(hash, text.data() + at, std::min(piece, text.size() - at));
-        EXPECT_EQ(hash_end(hash), hash_text(text)) << piece;
-    }
-    // Zero bytes at the end still tell texts apart.
-    EXPECT_NE(hash_text(std::string_view("ab\0", 3)), hash_text("ab"));
 }
 
 // A stream of sentence texts that repeat, with enough distinct ones to grow
@@ -110,46 +86,23 @@ Rows expected_rows(const std::vector<std::string>& texts) {
 }
 
 TEST(SentenceList, ManySentencesAgreeWithAMap) {
-    List list;
     std::vector<std::string> texts = repeating_texts();
-    for (const std::string& text : texts) list.add(text);
-    EXPECT_EQ(walk(list.head), expected_rows(texts));
-}
-
-TEST(SentenceQueue, GivesTheSameListAsCountingOneByOne) {
-    std::vector<std::string> texts = repeating_texts();
-    sentence_index index;
-    sentence_queue queue;
-    sentence_node* head = nullptr;
+    sentence_list list;
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        head = queue_sentence(queue, index, head, texts[i]);
-        // Drained now and then, as at the end of each block of the file.
-        if (i % 1000 == 999) head = drain_queue(queue, index, head);
+        add_sentence(list, texts[i]);
+        // Settled now and then, as at the end of each block of the file.
+        if (i % 1000 == 999) settle_sentences(list);
     }
-    head = drain_queue(queue, index, head);
-    EXPECT_EQ(queue.size, 0u);
-    EXPECT_EQ(walk(head), expected_rows(texts));
-    free_sentences(head);
-    free_index(index);
+    settle_sentences(list);
+    EXPECT_EQ(walk(list), expected_rows(texts));
+    free_sentences(list);
 }
 
-TEST(SentenceQueue, FewSentencesWaitUntilDrained) {
-    sentence_index index;
-    sentence_queue queue;
-    sentence_node* head = nullptr;
-    for (const char* s : {"P.", "Q.", "P."}) head = queue_sentence(queue, index, head, s);
-    EXPECT_EQ(head, nullptr);
-    head = drain_queue(queue, index, head);
-    EXPECT_EQ(walk(head), (Rows{{"P.", 2}, {"Q.", 1}}));
-    free_sentences(head);
-    free_index(index);
-}
-
-std::string printed(const sentence_node* head) {
+std::string printed(const sentence_list& list) {
     std::string out;
     con::console c;
     con::open_memory(c, "", out);
-    print_sentences(c, head);
+    print_sentences(c, list);
     con::flush(c);
     return out;
 }
@@ -163,13 +116,13 @@ TEST(SentenceReport, RowsAreRightAlignedIn25And50Columns) {
     std::string expected = std::string(19, ' ') + "Short." + std::string(49, ' ') + "2\n" +
                            "A sentence longer than 25 bytes." + std::string(49, ' ') + "1\n" +
                            std::string(17, ' ') + "\nBroken." + std::string(49, ' ') + "1\n";
-    EXPECT_EQ(printed(list.head), expected);
+    EXPECT_EQ(printed(list.list), expected);
 }
 
 TEST(SentenceReport, CountWiderThanOneDigitStaysInColumn75) {
     List list;
     for (int i = 0; i < 1234; ++i) list.add("x.");
-    std::string row = printed(list.head);
+    std::string row = printed(list.list);
     EXPECT_EQ(row, std::string(23, ' ') + "x." + std::string(46, ' ') + "1234\n");
     EXPECT_EQ(row.size(), 76u);
 }
@@ -177,8 +130,8 @@ TEST(SentenceReport, CountWiderThanOneDigitStaysInColumn75) {
 TEST(SentenceReport, CountBeyond32BitsDoesNotWrap) {
     List list;
     list.add("x.");
-    list.head->count = 4'294'967'296;
-    EXPECT_EQ(printed(list.head), std::string(23, ' ') + "x." + std::string(40, ' ') + "4294967296\n");
+    list.list.head->count = 4'294'967'296;
+    EXPECT_EQ(printed(list.list), std::string(23, ' ') + "x." + std::string(40, ' ') + "4294967296\n");
 }
 
 } // namespace
