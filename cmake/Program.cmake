@@ -58,6 +58,8 @@ function(program_version_resource name page)
   string(SUBSTRING "${description}" 1 -1 rest)
   string(TOUPPER "${first}" first)
   set(description "${first}${rest}")
+  # A resource script writes a double quote within a string twice.
+  string(REPLACE "\"" "\"\"" description "${description}")
   file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE copyright LIMIT_COUNT 1 REGEX "^Copyright ")
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${page} ${PROJECT_SOURCE_DIR}/LICENSE)
   set(rc ${CMAKE_CURRENT_BINARY_DIR}/${name}.rc)
