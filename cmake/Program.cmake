@@ -2,9 +2,11 @@
 #   NAME_core   every .cpp of the directory but main.cpp (the dialogue and
 #               its data structures), linked by the program and its tests;
 #               of the files *_posix.cpp and *_windows.cpp only the system's
-#   NAME        the executable, from main.cpp, installed to bin/ together
-#               with its manual page NAME.1 (when present) in man1/, and
-#               part of the target `programs`
+#   NAME        the executable, from main.cpp, built into bin/ of the build
+#               directory and installed to bin/ together with its manual
+#               page NAME.1 (when present) in man1/, and part of the target
+#               `programs`; on Windows installed beside its manual as
+#               NAME.html, and carrying version information
 #   NAME_test   GoogleTest unit tests from tests/NAME/*_test.cpp (those
 #               named *_posix_test.cpp or *_windows_test.cpp on that system)
 #   NAME/CASE   one transcript test per directory tests/NAME/cases/CASE
@@ -14,16 +16,26 @@
 # (see cmake/WindowsTests.cmake), and the transcripts expect Windows line
 # breaks.
 
-# render_manual(NAME): NAME.1 of the current directory as NAME.html, built
-# with the program and installed beside it; left out, with a note, where
-# mandoc is missing.
-function(render_manual name)
+# A Windows installation has no reader for manual pages: it carries them as
+# HTML, which mandoc renders. Without mandoc the configuration stops, rather
+# than pack the programs without their manuals.
+if(WIN32)
   find_program(MANDOC_EXECUTABLE mandoc)
   if(NOT MANDOC_EXECUTABLE)
-    message(STATUS "mandoc not found: the manual of ${name} is not rendered")
-    return()
+    message(FATAL_ERROR "mandoc not found: a Windows build carries the manual pages as HTML, "
+                        "which mandoc renders. Install it (Debian: sudo apt-get install mandoc) "
+                        "and configure again.")
   endif()
-  set(page ${CMAKE_CURRENT_SOURCE_DIR}/${name}.1)
+  # The version information of each .exe is a resource (see
+  # program_version_resource).
+  enable_language(RC)
+endif()
+
+# render_manual(PAGE): the manual page PAGE (NAME.SECTION) as NAME.html in the
+# current build directory, built with the programs and installed beside them.
+# A reference to another page links to that page's .html.
+function(render_manual page)
+  get_filename_component(name ${page} NAME_WE)
   set(html ${CMAKE_CURRENT_BINARY_DIR}/${name}.html)
   add_custom_command(OUTPUT ${html}
                      COMMAND ${CMAKE_COMMAND} -DMANDOC=${MANDOC_EXECUTABLE} -DPAGE=${page} -DOUTPUT=${html}
@@ -32,6 +44,27 @@ function(render_manual name)
                      COMMENT "Rendering the manual of ${name}")
   add_custom_target(${name}_manual ALL DEPENDS ${html})
   install(FILES ${html} DESTINATION .)
+endfunction()
+
+# program_version_resource(NAME PAGE): adds to the Windows executable NAME a
+# VERSIONINFO resource, which Explorer shows under Properties: the product's
+# name, version and licence, and as the file's description the NAME line of
+# its manual page PAGE.
+function(program_version_resource name page)
+  file(STRINGS ${page} description REGEX "^\\.Nd ")
+  string(REGEX REPLACE "^\\.Nd " "" description "${description}")
+  # Explorer shows the description on its own, so it starts with a capital.
+  string(SUBSTRING "${description}" 0 1 first)
+  string(SUBSTRING "${description}" 1 -1 rest)
+  string(TOUPPER "${first}" first)
+  set(description "${first}${rest}")
+  # A resource script writes a double quote within a string twice.
+  string(REPLACE "\"" "\"\"" description "${description}")
+  file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE copyright LIMIT_COUNT 1 REGEX "^Copyright ")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${page} ${PROJECT_SOURCE_DIR}/LICENSE)
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${name}.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/VersionInfo.rc.in ${rc} @ONLY)
+  target_sources(${name} PRIVATE ${rc})
 endfunction()
 
 # add_program_test(NAME COMMAND...): add_test, and where the programs run
@@ -53,6 +86,10 @@ function(add_unit_tests target name)
     gtest_discover_tests(${target} TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
+
+# The build directory's bin/ holds the seven programs and nothing else; the
+# unit tests and the test tools are built into tests/bin.
+set(TEST_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
 
 # The seven executables alone, without a single test binary, so that the
 # first build of a fresh checkout starts a program quickly
@@ -78,10 +115,11 @@ function(add_program name)
   add_dependencies(programs ${name})
   if(WIN32)
     # A Windows installation is one folder: the programs beside their
-    # manuals, rendered to HTML, since Windows has no reader for the pages.
+    # manuals, rendered to HTML.
     install(TARGETS ${name} RUNTIME DESTINATION .)
     if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${name}.1)
-      render_manual(${name})
+      render_manual(${CMAKE_CURRENT_SOURCE_DIR}/${name}.1)
+      program_version_resource(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.1)
     endif()
   else()
     install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -106,6 +144,7 @@ function(add_program name)
   endif()
   if(unit_tests)
     add_executable(${name}_test ${unit_tests})
+    set_target_properties(${name}_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_RUNTIME_OUTPUT_DIRECTORY})
     target_link_libraries(${name}_test PRIVATE ${name}_core GTest::gtest_main)
     target_include_directories(${name}_test PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     add_unit_tests(${name}_test ${name})

@@ -9,7 +9,7 @@ if(NOT CPACK_GENERATOR STREQUAL "DEB")
 endif()
 set(root ${CPACK_TEMPORARY_INSTALL_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX})
 
-file(GLOB pages ${root}/share/man/man1/*.1)
+file(GLOB pages ${root}/share/man/man1/*.1 ${root}/share/man/man7/*.7)
 foreach(file ${pages} ${root}/share/doc/${CPACK_PACKAGE_NAME}/changelog)
   execute_process(COMMAND gzip -9nf ${file} RESULT_VARIABLE failed)
   if(failed)

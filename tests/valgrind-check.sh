@@ -4,8 +4,9 @@
 # case (the wrapped program then ends with status 9).
 #
 #   tests/valgrind-check.sh [BUILD_DIR [JOBS]]
-# BUILD_DIR is a release build holding bin/transcript_runner and the programs
-# (default build/release); JOBS the cases run at once (default 2).
+# BUILD_DIR is a release build holding the programs in bin/ and
+# transcript_runner in tests/bin/ (default build/release); JOBS the cases
+# run at once (default 2).
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$source_dir/build/release}")
@@ -14,7 +15,7 @@ if ! command -v valgrind >/dev/null; then
     echo "valgrind not installed" >&2
     exit 1
 fi
-runner=$build/bin/transcript_runner
+runner=$build/tests/bin/transcript_runner
 [ -x "$runner" ] || { echo "no $runner: build first" >&2; exit 1; }
 
 wrappers=$(mktemp -d "${TMPDIR:-/tmp}/valgrind-check.XXXXXX")
