@@ -148,7 +148,8 @@ bool write_students_file(const student* a, std::int32_t num_d) {
     if (exists) {
         // A file the user may not write is not replaced either: its mode, an
         // access list or a read-only file system says it is to stay as it is.
-        if (!S_ISREG(old.st_mode) || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return false;
+        if (!S_ISREG(old.st_mode) || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            return false;
         // A new file would take this name only: the other links would keep
         // the old records.
         if (old.st_nlink > 1) return write_in_place(target, a, num_d);
