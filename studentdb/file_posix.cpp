@@ -1,6 +1,10 @@
 // students.dat on POSIX systems: only a regular file is read, and a save
 // writes a new file beside the old one, syncs it and renames it over the
 // old one, so that either the whole new content or the old file is there.
+// A file the user may not write is not saved at all, and where a new file
+// could not be what the old one was (one of several hard links, a directory
+// closed to new files, an owner the process cannot give it) the old file is
+// rewritten in place instead.
 #include "file_system.h"
 
 #include <cerrno>
@@ -65,6 +69,41 @@ int create_temporary(const std::string& target, std::string& path) {
     return -1;
 }
 
+// What became of giving the temporary file the old file's identity.
+enum class identity { given, refused, failed };
+
+// Gives the new file the old one's owner, group and permissions. Refused
+// where the system does not let this process do so (an ordinary user
+// cannot give a file away): the replace would then change who owns the
+// file or who may read it.
+identity give_identity(int fd, const struct stat& old) {
+    struct stat now {};
+    if (::fstat(fd, &now) != 0) return identity::failed;
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        return errno == EPERM || errno == EINVAL ? identity::refused : identity::failed;
+    // After the change of owner, since that clears the set-user-ID and
+    // set-group-ID bits.
+    if (::fchmod(fd, old.st_mode & 07777) != 0) return errno == EPERM ? identity::refused : identity::failed;
+    return identity::given;
+}
+
+// Rewrites the file at target in place: the records over the old bytes, the
+// file cut to their length, and the data synced. The file stays the same
+// file, with its links, owner and permissions.
+bool write_in_place(const std::string& target, const student* a, std::int32_t num_d) {
+    // O_NONBLOCK: should a FIFO take the file's place, the open does not
+    // wait for a reader, and the check below refuses it.
+    int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    auto size = static_cast<off_t>(num_d) * static_cast<off_t>(sizeof(student));
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && write_records(fd, a, num_d) &&
+              ::ftruncate(fd, size) == 0 && ::fsync(fd) == 0;
+    // close may report a write error that the file system deferred.
+    if (::close(fd) != 0) ok = false;
+    return ok;
+}
+
 // Makes the rename itself durable. Some file systems cannot sync a
 // directory; the new file is in place either way, so errors are ignored.
 void sync_directory(const std::string& directory) {
@@ -104,14 +143,35 @@ std::FILE* open_students_file() {
 bool write_students_file(const student* a, std::int32_t num_d) {
     std::string target;
     if (!save_target(target)) return false;
+    struct stat old {};
+    bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists) {
+        // A file the user may not write is not replaced either: its mode, an
+        // access list or a read-only file system says it is to stay as it is.
+        if (!S_ISREG(old.st_mode) || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            return false;
+        // A new file would take this name only: the other links would keep
+        // the old records.
+        if (old.st_nlink > 1) return write_in_place(target, a, num_d);
+    } else if (errno != ENOENT) {
+        return false;
+    }
     std::string temporary;
     int fd = create_temporary(target, temporary);
-    if (fd < 0) return false;
-    // The new file takes the old one's permissions, so that a save never
-    // opens a private file to others. Where modes cannot be set the umask's
-    // choice stands.
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) (void)::fchmod(fd, old.st_mode & 07777);
+    if (fd < 0) {
+        // A directory closed to new files may still hold a file the user
+        // may write.
+        bool closed = errno == EACCES || errno == EPERM || errno == EROFS;
+        return exists && closed && write_in_place(target, a, num_d);
+    }
+    if (exists) {
+        identity given = give_identity(fd, old);
+        if (given != identity::given) {
+            ::close(fd);
+            ::unlink(temporary.c_str());
+            return given == identity::refused && write_in_place(target, a, num_d);
+        }
+    }
     bool ok = write_records(fd, a, num_d) && ::fsync(fd) == 0;
     // close may report a write error that the file system deferred.
     if (::close(fd) != 0) ok = false;

@@ -1,7 +1,8 @@
 // students.dat on Windows: only a regular file is read, and a save writes a
-// new file beside the old one, flushes it to the disk and moves it over the
-// old one in one step, so that either the whole new content or the old file
-// is there.
+// new file beside the old one, flushes it to the disk and puts it in the old
+// one's place in one step, so that either the whole new content or the old
+// file is there. The new file takes over the old one's attributes, access
+// list and creation time, as if the old file had been rewritten.
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -17,6 +18,7 @@
 #include <process.h>
 #include <string>
 #include <sys/stat.h>
+#include <utility>
 #include <windows.h>
 
 namespace studentdb {
@@ -31,6 +33,23 @@ bool replaceable(DWORD attributes) {
     return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
 }
 
+// Makes path a full one: ReplaceFileW needs to know the directory the file
+// is in, and some implementations do not find it in a bare name.
+bool full_path(std::wstring& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length =
+            ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0) return false;
+        if (length < full.size()) {
+            full.resize(length);
+            path = std::move(full);
+            return true;
+        }
+        full.resize(length); // too small: length is the room needed
+    }
+}
+
 // The file a save replaces: students.dat, or, where that is a symbolic link,
 // the file at the end of its links, which must exist. False where there is
 // nothing a save may replace: a directory, a read-only file, or a link that
@@ -40,7 +59,7 @@ bool save_target(std::wstring& path) {
     DWORD attributes = ::GetFileAttributesW(file_name);
     if (attributes == INVALID_FILE_ATTRIBUTES) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
     if (!replaceable(attributes)) return false;
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return true;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return full_path(path);
     HANDLE file = ::CreateFileW(file_name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -72,6 +91,41 @@ int create_temporary(const std::wstring& target, std::wstring& path) {
     return -1;
 }
 
+// Puts the new file in the place of target. ReplaceFileW gives it the
+// replaced file's attributes (hidden, for example), access list and
+// creation time; where there is no file to replace, the new one is moved
+// to the name.
+bool put_in_place(const std::wstring& temporary, const std::wstring& target) {
+    // A file open in a program that does not share it cannot be replaced.
+    // Found out first, since some implementations of ReplaceFileW leave a
+    // file of their own behind when they meet it.
+    HANDLE old = ::CreateFileW(target.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (old != INVALID_HANDLE_VALUE) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        bool known = ::GetFileInformationByHandle(old, &info) != 0;
+        ::CloseHandle(old);
+        // Where ReplaceFileW merges no attributes, the new file takes
+        // beforehand those that say how the file is shown and indexed.
+        constexpr DWORD kept =
+            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        if (known && (info.dwFileAttributes & kept) != 0)
+            (void)::SetFileAttributesW(temporary.c_str(), info.dwFileAttributes & kept);
+        if (::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                           REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr))
+            return true;
+    }
+    // ERROR_UNABLE_TO_MOVE_REPLACEMENT: the old file is gone already, and
+    // the new one still has its own name. Any other failure leaves the old
+    // file as it was.
+    DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return false;
+    // With write-through the move is on the disk when the call returns.
+    return ::MoveFileExW(temporary.c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 } // namespace
 
 bool write_all(int fd, const char* data, std::size_t size) {
@@ -101,15 +155,10 @@ bool write_students_file(const student* a, std::int32_t num_d) {
     std::wstring temporary;
     int fd = create_temporary(target, temporary);
     if (fd < 0) return false;
-    // _commit flushes the file's data to the disk before the move.
+    // _commit flushes the file's data to the disk before the replace.
     bool ok = write_records(fd, a, num_d) && ::_commit(fd) == 0;
     if (::_close(fd) != 0) ok = false;
-    // The move replaces the old file at once; with write-through it is on
-    // the disk when the call returns. It fails, leaving the old file as it
-    // was, where that is open in a program that does not share it.
-    if (ok &&
-        !::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        ok = false;
+    if (ok) ok = put_in_place(temporary, target);
     if (!ok) ::_wunlink(temporary.c_str());
     return ok;
 }

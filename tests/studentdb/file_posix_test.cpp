@@ -1,8 +1,8 @@
-// The save on POSIX systems: the umask and directory permissions.
+// The save on POSIX systems: a new file's mode follows the umask. The
+// permissions of an existing file are tested by save-permissions.sh.
 #include "scratch.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace studentdb_test {
 namespace {
@@ -18,16 +18,6 @@ TEST_F(save_test, NewFileModeFollowsUmask) {
     EXPECT_EQ(fs::status("students.dat").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                   fs::perms::group_write | fs::perms::others_read);
-}
-
-TEST_F(save_test, ReadOnlyDirectoryFailsAndKeepsFile) {
-    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
-    write_bytes("old");
-    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-    student s = make_student("a", "b");
-    EXPECT_EQ(save(&s, 1), "\nEror!\n");
-    fs::permissions(dir_, fs::perms::owner_all);
-    EXPECT_EQ(read_bytes(), "old");
 }
 
 } // namespace

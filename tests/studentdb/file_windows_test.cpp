@@ -1,6 +1,6 @@
 // The save on Windows, where a file can refuse to be replaced: marked
 // read-only, or open in a program that does not share it. The old file stays byte for
-// byte, and no temporary file is left behind.
+// byte, and no temporary file is left behind. A file replaced keeps its attributes.
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -35,6 +35,19 @@ TEST_F(save_test, FileOpenWithoutSharingFailsAndStays) {
     EXPECT_EQ(save(&s, 1), "\nEror!\n");
     ::CloseHandle(held);
     EXPECT_EQ(read_bytes(), old);
+    EXPECT_EQ(entries(), std::vector<std::string>{"students.dat"});
+}
+
+TEST_F(save_test, HiddenFileStaysHidden) {
+    write_bytes(record_bytes("Old", "Street", 1, 2));
+    ASSERT_TRUE(::SetFileAttributesW(L"students.dat", FILE_ATTRIBUTE_HIDDEN));
+    student s = make_student("a", "b", 3, 4);
+    EXPECT_EQ(save(&s, 1), "");
+    DWORD attributes = ::GetFileAttributesW(L"students.dat");
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(attributes & FILE_ATTRIBUTE_HIDDEN, 0u);
+    ::SetFileAttributesW(L"students.dat", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(read_bytes(), record_bytes("a", "b", 3, 4));
     EXPECT_EQ(entries(), std::vector<std::string>{"students.dat"});
 }
 

@@ -64,9 +64,46 @@ chmod 600 "$WORK/students.dat"
 cmp -s "$ROOT/new.dat" "$WORK/students.dat" || fail "private file: not saved"
 [ "$(stat -c %a "$WORK/students.dat")" = 600 ] || fail "private file: mode $(stat -c %a "$WORK/students.dat") after the save"
 
+# Saved in place: same file, the new records, nothing left behind; $1 what.
+expect_in_place() {
+    [ "$STATUS" -eq 0 ] && [ "$(errors_shown)" -eq 0 ] || fail "$1: status $STATUS or an error shown"
+    cmp -s "$ROOT/new.dat" "$WORK/students.dat" || fail "$1: students.dat is not the new file"
+    [ "$(stat -c %i "$WORK/students.dat")" = "$INODE" ] || fail "$1: students.dat was replaced"
+}
+
+# A directory that forbids the temporary file (EACCES, EPERM, a read-only
+# file system): the file is rewritten in place.
+for error in 13 1 30; do
+    fresh_work
+    cp "$ROOT/old.dat" "$WORK/students.dat"
+    INODE=$(stat -c %i "$WORK/students.dat")
+    fault_run create:1:$error "$ROOT/save"
+    expect_in_place "no temporary file, error $error"
+    [ "$(work_files)" = students.dat ] || fail "no temporary file, error $error: left files behind"
+done
+
+# A second hard link: both names show the new records, and a save that
+# fails in place is reported.
+link_save() {
+    fresh_work
+    cp "$ROOT/old.dat" "$WORK/students.dat"
+    ln "$WORK/students.dat" "$WORK/other.dat"
+    INODE=$(stat -c %i "$WORK/students.dat")
+    fault_run "$1" "$ROOT/save"
+}
+link_save none
+expect_in_place "hard link"
+cmp -s "$ROOT/new.dat" "$WORK/other.dat" || fail "hard link: the other name keeps the old records"
+[ "$(work_files | tr '\n' ' ')" = "other.dat students.dat " ] || fail "hard link: left files behind"
+for fault in write:1 write:3 fsync:1 close:1; do
+    link_save $fault
+    [ "$(errors_shown)" -eq 1 ] || fail "hard link, $fault: the failure was not reported"
+done
+link_save write:1
+cmp -s "$ROOT/old.dat" "$WORK/other.dat" || fail "hard link, write:1: changed though nothing was written"
+
 # Every step of the save refused.
 expect_refused create:1            # the temporary file cannot be made (disk full)
-expect_refused create:1:13         # ... or the directory forbids it
 expect_refused write:1             # disk full at the first write
 expect_refused write:3             # ... or at the last one
 expect_refused write:2:5           # an I/O error
