@@ -3,8 +3,8 @@
 // old one, so that either the whole new content or the old file is there.
 // A file the user may not write is not saved at all, and where a new file
 // could not be what the old one was (one of several hard links, a directory
-// closed to new files, an owner the process cannot give it) the old file is
-// rewritten in place instead.
+// closed to new files, an owner the process cannot give it, an access list)
+// the old file is rewritten in place instead.
 #include "file_system.h"
 
 #include <cerrno>
@@ -13,6 +13,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+#if defined(__linux__)
+#include <sys/xattr.h>
+#endif
 
 namespace studentdb {
 
@@ -87,6 +90,17 @@ identity give_identity(int fd, const struct stat& old) {
     return identity::given;
 }
 
+// True where the file carries an access list beyond its mode bits: a new
+// file would not have it, and the users it names would lose their access.
+bool has_access_list(const std::string& path) {
+#if defined(__linux__)
+    return ::getxattr(path.c_str(), "system.posix_acl_access", nullptr, 0) > 0;
+#else
+    (void)path;
+    return false;
+#endif
+}
+
 // Rewrites the file at target in place: the records over the old bytes, the
 // file cut to their length, and the data synced. The file stays the same
 // file, with its links, owner and permissions.
@@ -151,8 +165,8 @@ bool write_students_file(const student* a, std::int32_t num_d) {
         if (!S_ISREG(old.st_mode) || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
             return false;
         // A new file would take this name only: the other links would keep
-        // the old records.
-        if (old.st_nlink > 1) return write_in_place(target, a, num_d);
+        // the old records. Nor would it carry the old one's access list.
+        if (old.st_nlink > 1 || has_access_list(target)) return write_in_place(target, a, num_d);
     } else if (errno != ENOENT) {
         return false;
     }

@@ -92,4 +92,19 @@ setup 0:0 755 $NOBODY:$NOBODY 640
 save_as root
 saved "root saves" new "$NOBODY:$NOBODY 640"
 
+# A file with an access list that lets the user write it: root rewrites it
+# in place, since a new file would not carry the list.
+setup 0:0 755 0:0 644
+python3 - "$WORK/students.dat" <<'PY'
+import os, struct, sys
+# Owner rw, user 65534 rw, group r, mask rw, others r.
+entries = [(0x01, 6, -1), (0x02, 6, 65534), (0x04, 4, -1), (0x10, 6, -1), (0x20, 4, -1)]
+acl = struct.pack("<I", 2) + b"".join(struct.pack("<HHI", t, p, i & 0xFFFFFFFF) for t, p, i in entries)
+os.setxattr(sys.argv[1], "system.posix_acl_access", acl)
+PY
+save_as root
+in_place "file with an access list" new "0:0 664"
+python3 -c 'import os, sys; os.getxattr(sys.argv[1], "system.posix_acl_access")' "$WORK/students.dat" ||
+    fail "file with an access list: the list was lost"
+
 finish
