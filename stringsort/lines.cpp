@@ -1,5 +1,6 @@
 #include "lines.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -8,38 +9,37 @@ namespace stringsort {
 
 bool sizes_allowed(int n, int m) { return n == 0 || (n > 0 && m > 0); }
 
-bool add_entry(char**& lines, std::int32_t**& sums, int& count, int& capacity, int n) {
-    if (count >= n) return false;
-    if (count == capacity) {
-        // Doubling keeps the copying linear in the lines typed, and the
-        // tables never take more entries than the n lines asked for: a large
-        // n costs nothing until its lines are typed.
-        std::size_t wanted = capacity < 16 ? 16 : 2 * static_cast<std::size_t>(capacity);
-        if (wanted > static_cast<std::size_t>(n)) wanted = static_cast<std::size_t>(n);
-        auto* grown_lines = static_cast<char**>(std::realloc(lines, wanted * sizeof(char*)));
+bool add_entry(tables& t) {
+    if (t.count >= t.most) return false;
+    if (t.count == t.capacity) {
+        // Doubling keeps the copying linear in the lines typed.
+        const auto most = static_cast<std::size_t>(t.most);
+        const std::size_t wanted = std::min(t.capacity < 16 ? 16 : 2 * static_cast<std::size_t>(t.capacity), most);
+        auto* grown_lines = static_cast<char**>(std::realloc(t.lines, wanted * sizeof(char*)));
         if (grown_lines == nullptr) return false;
-        lines = grown_lines;
-        auto* grown_sums = static_cast<std::int32_t**>(std::realloc(sums, wanted * sizeof(std::int32_t*)));
+        t.lines = grown_lines;
+        auto* grown_sums = static_cast<std::int32_t**>(std::realloc(t.sums, wanted * sizeof(std::int32_t*)));
         if (grown_sums == nullptr) return false; // the larger lines table is harmless
-        sums = grown_sums;
-        capacity = static_cast<int>(wanted);
+        t.sums = grown_sums;
+        t.capacity = static_cast<int>(wanted);
     }
     auto* cell = static_cast<std::int32_t*>(std::malloc(sizeof(std::int32_t)));
     if (cell == nullptr) return false;
     *cell = 0;
-    lines[count] = nullptr;
-    sums[count] = cell;
-    ++count;
+    t.lines[t.count] = nullptr;
+    t.sums[t.count] = cell;
+    ++t.count;
     return true;
 }
 
-void release_tables(char** lines, std::int32_t** sums, int n) {
-    for (int i = 0; i < n; ++i) {
-        std::free(lines[i]);
-        std::free(sums[i]);
+void release_tables(tables& t) {
+    for (int i = 0; i < t.count; ++i) {
+        std::free(t.lines[i]);
+        std::free(t.sums[i]);
     }
-    std::free(lines);
-    std::free(sums);
+    std::free(t.lines);
+    std::free(t.sums);
+    t = tables{};
 }
 
 bool read_line(con::console& c, char** lines, int i, int m) {

@@ -11,13 +11,24 @@ namespace stringsort {
 // can be stored at all: n must not be negative, and a line needs room for its
 // terminating zero. n = 0 needs no tables, whatever m is.
 bool sizes_allowed(int n, int m);
-// Adds entry `count` to both tables, growing them as lines come (never past n
-// entries): a line entry with no buffer yet and a sum cell set to 0; count
-// then grows by one. False, with both tables still valid for their first
-// count entries, when memory is exhausted.
-bool add_entry(char**& lines, std::int32_t**& sums, int& count, int& capacity, int n);
-// Gives back the first n entries of both tables and the tables themselves.
-void release_tables(char** lines, std::int32_t** sums, int n);
+// The typed lines and the cells of their sums: entry i of lines and entry i
+// of sums belong to line i. The tables grow as lines come, never past `most`
+// entries, so a large count costs nothing until its lines are typed.
+struct tables {
+    char** lines = nullptr;
+    std::int32_t** sums = nullptr;
+    int count = 0; // entries in use
+    int capacity = 0;
+    int most = 0;
+};
+
+// Adds entry `count` to both tables: a line entry with no buffer yet and a
+// sum cell set to 0. False, with both tables still valid for their first
+// count entries, when they already hold `most` entries or memory is
+// exhausted.
+bool add_entry(tables& t);
+// Gives back every entry's line and cell and the tables themselves.
+void release_tables(tables& t);
 
 // Asks for line i by its number i + 1 and reads at most m characters of a
 // freshly typed line, the line break included; the m-th character of a

@@ -27,31 +27,25 @@ std::size_t allocated_size(void* p) {
 }
 
 TEST(Entries, TablesGrowWithTheLinesNotWithTheCount) {
-    char** lines = nullptr;
-    std::int32_t** sums = nullptr;
-    int count = 0;
-    int capacity = 0;
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(add_entry(lines, sums, count, capacity, INT_MAX));
-    EXPECT_EQ(count, 3);
-    EXPECT_LE(capacity, 16);
+    tables t{.most = INT_MAX};
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(add_entry(t));
+    EXPECT_EQ(t.count, 3);
+    EXPECT_LE(t.capacity, 16);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(lines[i], nullptr); // no buffer until the line is read
-        EXPECT_EQ(*sums[i], 0);
+        EXPECT_EQ(t.lines[i], nullptr); // no buffer until the line is read
+        EXPECT_EQ(*t.sums[i], 0);
     }
-    release_tables(lines, sums, count);
+    release_tables(t);
 }
 
 TEST(Entries, NeverMoreThanTheCountAndEveryCellZero) {
-    char** lines = nullptr;
-    std::int32_t** sums = nullptr;
-    int count = 0;
-    int capacity = 0;
-    for (int i = 0; i < 1000; ++i) ASSERT_TRUE(add_entry(lines, sums, count, capacity, 1000));
-    EXPECT_EQ(capacity, 1000);
-    EXPECT_FALSE(add_entry(lines, sums, count, capacity, 1000));
-    EXPECT_EQ(count, 1000);
-    for (int i = 0; i < 1000; ++i) EXPECT_EQ(*sums[i], 0);
-    release_tables(lines, sums, count);
+    tables t{.most = 1000};
+    for (int i = 0; i < 1000; ++i) ASSERT_TRUE(add_entry(t));
+    EXPECT_EQ(t.capacity, 1000);
+    EXPECT_FALSE(add_entry(t));
+    EXPECT_EQ(t.count, 1000);
+    for (int i = 0; i < 1000; ++i) EXPECT_EQ(*t.sums[i], 0);
+    release_tables(t);
 }
 
 TEST(Entries, SizesAllowed) {
