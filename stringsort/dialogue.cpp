@@ -19,7 +19,7 @@ int sort_dialogue(con::console& c, tables& t, int m) {
     const int n = t.most;
     for (int i = 0; i < n; ++i) {
         if (!add_entry(t)) return con::out_of_memory(c);
-        if (!read_line(c, t.lines, i, m)) return con::ended(c) ? 0 : con::out_of_memory(c);
+        if (!read_line(c, t, i, m)) return con::ended(c) ? 0 : con::out_of_memory(c);
     }
     print_lines(c, t.lines, n);
     // No discard here: what is left of a cut last line answers the question.

@@ -96,16 +96,92 @@ struct key_groups {
     index count = 0;         // how many groups
 };
 
+// Eight characters of a key from p on as one number that orders as
+// compare_keys does: each byte with its top bit flipped, so that bytes of
+// 128 and above come first, and the key's end as 0x80 (a zero byte, flipped)
+// followed by zeros. Nothing past the end is read.
+std::uint64_t key_chunk(const char* p) {
+    std::uint64_t chunk = 0;
+    for (unsigned k = 0; k < 8; ++k) {
+        const auto byte = static_cast<unsigned char>(p[k]);
+        chunk = chunk << 8u | (byte ^ 0x80u);
+        if (byte == 0) return chunk << (8u * (7u - k));
+    }
+    return chunk;
+}
+
+// Whether the key ends within a chunk: only the end flips to 0x80.
+bool ends_in(std::uint64_t chunk) {
+    for (unsigned k = 0; k < 8; ++k)
+        if ((chunk >> (8u * k) & 0xFFu) == 0x80u) return true;
+    return false;
+}
+
+struct keyed {
+    std::uint64_t chunk; // the key's characters at the depth being sorted
+    index line;
+};
+
+// A range of entries whose keys agree in their first `depth` characters.
+struct key_range {
+    index begin;
+    index end;
+    index depth;
+};
+
+// Sorts the range by its chunks at the range's depth; where chunks differ a
+// new group starts, and a run of equal chunks whose keys go on is a range to
+// sort deeper.
+void sort_range(std::vector<keyed>& items, const std::vector<const char*>& key, key_range r,
+                std::vector<bool>& starts_group, std::vector<key_range>& deeper) {
+    const auto first = items.begin() + static_cast<std::ptrdiff_t>(r.begin);
+    const auto last = items.begin() + static_cast<std::ptrdiff_t>(r.end);
+    if (r.depth > 0)
+        for (auto it = first; it != last; ++it) it->chunk = key_chunk(key[it->line] + r.depth);
+    std::sort(first, last, [](const keyed& a, const keyed& b) { return a.chunk < b.chunk; });
+    for (index p = r.begin; p < r.end;) {
+        index q = p + 1;
+        while (q < r.end && items[q].chunk == items[p].chunk) ++q;
+        if (p > r.begin) starts_group[p] = true;
+        if (q - p > 1 && !ends_in(items[p].chunk)) deeper.push_back({p, q, r.depth + 8});
+        p = q;
+    }
+}
+
+// Groups the lines by key: a radix pass on the keys' first characters, then
+// eight characters at a time as one number, deeper only where keys agree so
+// far. Long equal keys are followed by a list of ranges, not by recursion.
 key_groups group_keys(char* const* lines, index n) {
     std::vector<const char*> key(n);
     for (index i = 0; i < n; ++i) key[i] = find_key(lines[i]);
-    std::vector<index> by_key(n);
-    std::iota(by_key.begin(), by_key.end(), index{0});
-    std::sort(by_key.begin(), by_key.end(), [&key](index a, index b) { return compare_keys(key[a], key[b]) < 0; });
+    std::vector<keyed> chunks(n);
+    std::vector<index> bucket_end(257, 0); // by the first character, flipped
+    for (index i = 0; i < n; ++i) {
+        chunks[i] = {key_chunk(key[i]), i};
+        ++bucket_end[(chunks[i].chunk >> 56u) + 1];
+    }
+    for (index b = 1; b <= 256; ++b) bucket_end[b] += bucket_end[b - 1];
+    std::vector<keyed> items(n);
+    std::vector<index> next(bucket_end.begin(), bucket_end.end() - 1);
+    for (const keyed& item : chunks) items[next[item.chunk >> 56u]++] = item;
+    chunks = {};
+
+    std::vector<bool> starts_group(n, false);
+    std::vector<key_range> ranges;
+    for (index b = 0; b < 256; ++b) {
+        if (bucket_end[b] > 0 && bucket_end[b] < n) starts_group[bucket_end[b]] = true;
+        if (bucket_end[b + 1] > bucket_end[b]) ranges.push_back({bucket_end[b], bucket_end[b + 1], 0});
+    }
+    while (!ranges.empty()) {
+        const key_range r = ranges.back();
+        ranges.pop_back();
+        sort_range(items, key, r, starts_group, ranges);
+    }
+
     key_groups groups{std::vector<index>(n), 0};
     for (index p = 0; p < n; ++p) {
-        if (p > 0 && compare_keys(key[by_key[p - 1]], key[by_key[p]]) != 0) ++groups.count;
-        groups.rank[by_key[p]] = groups.count;
+        if (starts_group[p]) ++groups.count;
+        groups.rank[items[p].line] = groups.count;
     }
     ++groups.count;
     return groups;
