@@ -132,12 +132,12 @@ struct key_range {
 // Sorts the range by its chunks at the range's depth; where chunks differ a
 // new group starts, and a run of equal chunks whose keys go on is a range to
 // sort deeper.
-void sort_range(std::vector<keyed>& items, const std::vector<const char*>& key, key_range r,
-                std::vector<bool>& starts_group, std::vector<key_range>& deeper) {
+void sort_range(std::vector<keyed>& items, char* const* lines, key_range r, std::vector<bool>& starts_group,
+                std::vector<key_range>& deeper) {
     const auto first = items.begin() + static_cast<std::ptrdiff_t>(r.begin);
     const auto last = items.begin() + static_cast<std::ptrdiff_t>(r.end);
     if (r.depth > 0)
-        for (auto it = first; it != last; ++it) it->chunk = key_chunk(key[it->line] + r.depth);
+        for (auto it = first; it != last; ++it) it->chunk = key_chunk(find_key(lines[it->line]) + r.depth);
     std::sort(first, last, [](const keyed& a, const keyed& b) { return a.chunk < b.chunk; });
     for (index p = r.begin; p < r.end;) {
         index q = p + 1;
@@ -148,34 +148,45 @@ void sort_range(std::vector<keyed>& items, const std::vector<const char*>& key, 
     }
 }
 
+index first_byte(const keyed& item) { return static_cast<index>(item.chunk >> 56u); }
+
+// Puts the items in order of their keys' first characters, in place, and
+// returns where each character's bucket ends.
+std::vector<index> spread_by_first_byte(std::vector<keyed>& items) {
+    std::vector<index> end(256, 0);
+    for (const keyed& item : items) ++end[first_byte(item)];
+    for (index b = 1; b < 256; ++b) end[b] += end[b - 1];
+    std::vector<index> next(256, 0); // the first place of each bucket not yet settled
+    for (index b = 1; b < 256; ++b) next[b] = end[b - 1];
+    for (index b = 0; b < 256; ++b) {
+        while (next[b] < end[b]) {
+            const index home = first_byte(items[next[b]]);
+            if (home == b)
+                ++next[b];
+            else
+                std::swap(items[next[b]], items[next[home]++]);
+        }
+    }
+    return end;
+}
+
 // Groups the lines by key: a radix pass on the keys' first characters, then
 // eight characters at a time as one number, deeper only where keys agree so
 // far. Long equal keys are followed by a list of ranges, not by recursion.
 key_groups group_keys(char* const* lines, index n) {
-    std::vector<const char*> key(n);
-    for (index i = 0; i < n; ++i) key[i] = find_key(lines[i]);
-    std::vector<keyed> chunks(n);
-    std::vector<index> bucket_end(257, 0); // by the first character, flipped
-    for (index i = 0; i < n; ++i) {
-        chunks[i] = {key_chunk(key[i]), i};
-        ++bucket_end[(chunks[i].chunk >> 56u) + 1];
-    }
-    for (index b = 1; b <= 256; ++b) bucket_end[b] += bucket_end[b - 1];
     std::vector<keyed> items(n);
-    std::vector<index> next(bucket_end.begin(), bucket_end.end() - 1);
-    for (const keyed& item : chunks) items[next[item.chunk >> 56u]++] = item;
-    chunks = {};
-
+    for (index i = 0; i < n; ++i) items[i] = {key_chunk(find_key(lines[i])), i};
+    const std::vector<index> bucket_end = spread_by_first_byte(items);
     std::vector<bool> starts_group(n, false);
     std::vector<key_range> ranges;
-    for (index b = 0; b < 256; ++b) {
-        if (bucket_end[b] > 0 && bucket_end[b] < n) starts_group[bucket_end[b]] = true;
-        if (bucket_end[b + 1] > bucket_end[b]) ranges.push_back({bucket_end[b], bucket_end[b + 1], 0});
+    for (index b = 0, begin = 0; b < 256; begin = bucket_end[b++]) {
+        if (begin > 0 && begin < bucket_end[b]) starts_group[begin] = true;
+        if (bucket_end[b] > begin) ranges.push_back({begin, bucket_end[b], 0});
     }
     while (!ranges.empty()) {
         const key_range r = ranges.back();
         ranges.pop_back();
-        sort_range(items, key, r, starts_group, ranges);
+        sort_range(items, lines, r, starts_group, ranges);
     }
 
     key_groups groups{std::vector<index>(n), 0};
@@ -202,20 +213,24 @@ group_cycles run_passes(const key_groups& groups) {
     std::vector<index> larger_seen(groups.count, 0);  // larger insertions when last inserted into
     index total = 0;
     auto larger_than = [&](index g) { return total - tree_below(inserted.data(), g + 1); };
+    for (index i = 0; i < n; ++i) ++cycles.size[groups.rank[i]];
+    std::vector<index> inserted_into(groups.count, 0);
     for (index i = n; i-- > 0;) {
         const index g = groups.rank[i];
-        const index larger = larger_than(g);
-        if (cycles.size[g] > 0)
-            cycles.start[g] = turn_back(cycles.start[g], larger - larger_seen[g], cycles.size[g]);
-        cycles.insert_at[i] = cycles.start[g];
-        ++cycles.size[g];
-        larger_seen[g] = larger;
         tree_add(inserted.data(), groups.count, g);
         ++total;
+        if (cycles.size[g] == 1) continue; // a line alone in its group needs no place worked out
+        const index larger = larger_than(g);
+        if (inserted_into[g] > 0)
+            cycles.start[g] = turn_back(cycles.start[g], larger - larger_seen[g], inserted_into[g]);
+        cycles.insert_at[i] = cycles.start[g];
+        ++inserted_into[g];
+        larger_seen[g] = larger;
     }
     // The turns each group took after its last insertion.
     for (index g = 0; g < groups.count; ++g)
-        cycles.start[g] = turn_back(cycles.start[g], larger_than(g) - larger_seen[g], cycles.size[g]);
+        if (cycles.size[g] > 1)
+            cycles.start[g] = turn_back(cycles.start[g], larger_than(g) - larger_seen[g], cycles.size[g]);
     return cycles;
 }
 
@@ -232,6 +247,10 @@ std::vector<char*> arrange_groups(char* const* lines, const key_groups& groups, 
     std::vector<char*> sorted(n, nullptr);
     for (index line = 0; line < n; ++line) { // the last inserted first
         const index g = groups.rank[line];
+        if (cycles.size[g] == 1) {
+            sorted[offset[g]] = lines[line];
+            continue;
+        }
         const index place = tree_take(free_places.data() + offset[g] + g, cycles.size[g], cycles.insert_at[line]);
         sorted[offset[g] + from_start(place, cycles.start[g], cycles.size[g])] = lines[line];
     }
