@@ -15,6 +15,7 @@
 #pragma once
 
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -81,6 +82,17 @@ int read_char(console& c);
 // sequence. The view holds its bytes until the next read; it is empty at
 // the end of input.
 std::string_view read_typed_char(console& c);
+// Up to `most` (at least 1) characters read as read_typed_char reads them one
+// by one, taken in one go from the current line: they stop at its end, its
+// line break included, and a new line is waited for only when the current
+// one is used up. text holds their bytes until the next read; chars is 0 at
+// the end of input.
+struct typed_run {
+    std::string_view text;
+    std::size_t chars = 0;
+    std::size_t last = 0; // where the last character starts in text
+};
+typed_run read_typed_chars(console& c, std::size_t most);
 
 // How read_text treats a line: the bytes as they came in (a file name is
 // opened as the person typed it) or converted to Windows-1251 like every

@@ -104,14 +104,29 @@ int read_char(console& c) {
     return ch;
 }
 
-std::string_view read_typed_char(console& c) {
+std::string_view read_typed_char(console& c) { return read_typed_chars(c, 1).text; }
+
+typed_run read_typed_chars(console& c, std::size_t most) {
     console_state& s = state_of(c);
     if (peek_waiting(s) == end_of_input) return {};
     std::string_view rest(s.line + s.pos, s.line_len - s.pos);
-    std::size_t len = 1;
-    if (s.utf8 && !s.convert_cp1251) len = std::max<std::size_t>(utf8_sequence(rest), 1);
+    typed_run run;
+    std::size_t len = 0;
+    if (s.utf8 && !s.convert_cp1251) {
+        for (; run.chars < most && len < rest.size(); ++run.chars) {
+            run.last = len;
+            len += std::max<std::size_t>(utf8_sequence(rest.substr(len)), 1);
+        }
+    } else {
+        // A line break only ever ends the line, so every byte up to the
+        // line's end is a character of it.
+        run.chars = std::min(most, rest.size());
+        len = run.chars;
+        run.last = len - 1;
+    }
     s.pos += len;
-    return rest.substr(0, len);
+    run.text = rest.substr(0, len);
+    return run;
 }
 
 bool read_text(console& c, std::string& text, text_form form, line_end end) {

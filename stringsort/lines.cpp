@@ -1,104 +1,147 @@
 #include "lines.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace stringsort {
 
-bool sizes_allowed(int n, int m) { return n == 0 || (n > 0 && m > 0); }
+namespace {
 
-bool add_entry(char**& lines, std::int32_t**& sums, int& count, int& capacity, int n) {
-    if (count >= n) return false;
-    if (count == capacity) {
-        // Doubling keeps the copying linear in the lines typed, and the
-        // tables never take more entries than the n lines asked for: a large
-        // n costs nothing until its lines are typed.
-        std::size_t wanted = capacity < 16 ? 16 : 2 * static_cast<std::size_t>(capacity);
-        if (wanted > static_cast<std::size_t>(n)) wanted = static_cast<std::size_t>(n);
-        auto* grown_lines = static_cast<char**>(std::realloc(lines, wanted * sizeof(char*)));
-        if (grown_lines == nullptr) return false;
-        lines = grown_lines;
-        auto* grown_sums = static_cast<std::int32_t**>(std::realloc(sums, wanted * sizeof(std::int32_t*)));
-        if (grown_sums == nullptr) return false; // the larger lines table is harmless
-        sums = grown_sums;
-        capacity = static_cast<int>(wanted);
+// Lines are short as a rule: a block takes thousands of them, and a longer
+// line gets a block of its own size.
+constexpr std::size_t block_size = std::size_t{64} * 1024;
+
+// The free tail of the newest block, grown to hold at least `wanted`
+// characters: the line being read, its first `len` characters already in
+// that tail, moves to a new block when the tail is too short. A block that
+// holds only that line is grown in place instead. False when memory ran
+// out, the line as it was.
+bool make_room(tables& t, std::size_t len, std::size_t wanted) {
+    text_block* b = t.newest;
+    if (b != nullptr && b->room - b->used >= wanted) return true;
+    const std::size_t room = std::max(block_size, 2 * wanted);
+    if (b != nullptr && b->used == 0) {
+        auto* grown = static_cast<char*>(std::realloc(b->text, room));
+        if (grown == nullptr) return false;
+        b->text = grown;
+        b->room = room;
+        return true;
     }
-    auto* cell = static_cast<std::int32_t*>(std::malloc(sizeof(std::int32_t)));
-    if (cell == nullptr) return false;
-    *cell = 0;
-    lines[count] = nullptr;
-    sums[count] = cell;
-    ++count;
+    auto* fresh = static_cast<text_block*>(std::malloc(sizeof(text_block)));
+    if (fresh == nullptr) return false;
+    auto* text = static_cast<char*>(std::malloc(room));
+    if (text == nullptr) {
+        std::free(fresh);
+        return false;
+    }
+    if (len > 0 && b != nullptr) std::memcpy(text, b->text + b->used, len);
+    *fresh = text_block{b, text, room, 0};
+    t.newest = fresh;
     return true;
 }
 
-void release_tables(char** lines, std::int32_t** sums, int n) {
-    for (int i = 0; i < n; ++i) {
-        std::free(lines[i]);
-        std::free(sums[i]);
+} // namespace
+
+bool sizes_allowed(int n, int m) { return n == 0 || (n > 0 && m > 0); }
+
+bool add_entry(tables& t) {
+    if (t.count >= t.most) return false;
+    if (t.count == t.capacity) {
+        // Doubling keeps the copying linear in the lines typed.
+        const auto most = static_cast<std::size_t>(t.most);
+        const std::size_t wanted = std::min(t.capacity < 16 ? 16 : 2 * static_cast<std::size_t>(t.capacity), most);
+        auto* grown_lines = static_cast<char**>(std::realloc(t.lines, wanted * sizeof(char*)));
+        if (grown_lines == nullptr) return false;
+        t.lines = grown_lines;
+        auto* grown_sums = static_cast<std::int32_t**>(std::realloc(t.sums, wanted * sizeof(std::int32_t*)));
+        if (grown_sums == nullptr) return false; // the larger lines table is harmless
+        t.sums = grown_sums;
+        auto* grown_cells = static_cast<std::int32_t*>(std::realloc(t.cells, wanted * sizeof(std::int32_t)));
+        if (grown_cells == nullptr) return false;
+        t.cells = grown_cells;
+        for (int k = 0; k < t.count; ++k) t.sums[k] = t.cells + k; // the cells may have moved
+        t.capacity = static_cast<int>(wanted);
     }
-    std::free(lines);
-    std::free(sums);
+    t.cells[t.count] = 0;
+    t.lines[t.count] = nullptr;
+    t.sums[t.count] = t.cells + t.count;
+    ++t.count;
+    return true;
 }
 
-bool read_line(con::console& c, char** lines, int i, int m) {
-    con::write(c, "Vvedite ");
-    con::put_int(c, i + 1);
-    con::write(c, " stroky:\n");
-    con::discard(c);
-    // The buffer grows with the characters taken, never past what m of
-    // them can take, so a large m costs only what is typed.
-    char* line = nullptr;
-    std::size_t room = 0;
-    std::size_t pos = 0;
-    std::size_t last = 0; // where the last character taken starts
-    int budget = m;
-    for (;;) {
-        --budget;
-        if (budget < 0) break;
-        std::string_view ch = con::read_typed_char(c);
-        if (ch.empty()) {
-            std::free(line);
-            return false;
-        }
-        if (room - pos < ch.size()) {
-            room = room == 0 ? 32 : 2 * room;
-            auto* grown = static_cast<char*>(std::realloc(line, room));
-            if (grown == nullptr) {
-                std::free(line);
-                return false;
-            }
-            line = grown;
-        }
-        last = pos;
-        ch.copy(line + pos, ch.size());
-        pos += ch.size();
-        if (ch == "\n") break;
+void release_tables(tables& t) {
+    for (text_block* b = t.newest; b != nullptr;) {
+        text_block* previous = b->previous;
+        std::free(b->text);
+        std::free(b);
+        b = previous;
     }
-    if (pos == 0) { // no room at all (m below 1): the line stays empty
-        line = static_cast<char*>(std::malloc(1));
-        if (line == nullptr) return false;
-        room = 1;
+    std::free(t.lines);
+    std::free(t.sums);
+    std::free(t.cells);
+    t = tables{};
+}
+
+bool read_line(con::console& c, tables& t, int i, int m) {
+    // "Vvedite <i + 1> stroky:\n" in one write.
+    char prompt[48] = "Vvedite ";
+    char* end = con::format_int(prompt + 8, std::int64_t{i} + 1);
+    const std::string_view rest = " stroky:\n";
+    end = std::copy(rest.begin(), rest.end(), end);
+    con::write(c, std::string_view(prompt, static_cast<std::size_t>(end - prompt)));
+    con::discard(c);
+    // The line is built in the newest block's free tail, which grows with
+    // the characters taken, so a large m costs only what is typed. One
+    // character stays free for the terminating zero of an empty line.
+    if (!make_room(t, 0, 1)) return false;
+    std::size_t len = 0;
+    std::size_t last = 0; // where the last character taken starts
+    // The characters come in runs: the whole typed line in one as a rule,
+    // a last line cut off by the end of input in two, the second empty.
+    for (auto budget = static_cast<std::size_t>(std::max(m, 0)); budget > 0;) {
+        const con::typed_run run = con::read_typed_chars(c, budget);
+        if (run.chars == 0) return false;
+        if (!make_room(t, len, len + run.text.size() + 1)) return false;
+        run.text.copy(t.newest->text + t.newest->used + len, run.text.size());
+        last = len + run.last;
+        len += run.text.size();
+        budget -= run.chars;
+        if (run.text.back() == '\n') break;
     }
     // The zero replaces the last character taken: the line break of a short
-    // line, or the m-th character of a long one.
-    pos = last;
-    line[pos++] = '\0';
-    if (pos < room) {
-        auto* fitted = static_cast<char*>(std::realloc(line, pos));
-        if (fitted != nullptr) line = fitted;
-    }
-    std::free(lines[i]);
-    lines[i] = line;
+    // line, or the m-th character of a long one. With no room at all (m
+    // below 1) the line stays empty.
+    char* text = t.newest->text + t.newest->used;
+    text[last] = '\0';
+    t.newest->used += last + 1;
+    t.lines[i] = text;
     return true;
 }
 
 void print_lines(con::console& c, char** lines, int n) {
+    // Gathered into one write per part of the listing: a write per line
+    // costs more than the copy.
+    constexpr std::size_t part = std::size_t{32} * 1024;
+    const std::string_view label = "\n stroka: ";
+    std::string out;
+    out.reserve(part + 256);
     for (int i = 0; i < n; ++i) {
-        con::write(c, "\n stroka: ");
-        con::write(c, std::string_view(lines[i], std::strlen(lines[i])));
+        const std::string_view line(lines[i], std::strlen(lines[i]));
+        out += label;
+        if (out.size() + line.size() > part) {
+            con::write(c, out);
+            out.clear();
+            if (line.size() > part) {
+                con::write(c, line);
+                continue;
+            }
+        }
+        out += line;
     }
+    con::write(c, out);
 }
 
 } // namespace stringsort

@@ -3,56 +3,61 @@
 #include <algorithm>
 #include <cstddef>
 #include <numeric>
-#include <utility>
+#include <span>
 #include <vector>
 
 namespace stringsort {
 
 namespace {
 
+using index = std::size_t;
+
 bool is_capital(char ch) { return ch >= 'A' && ch <= 'Z'; }
 bool is_digit(char ch) { return ch >= '0' && ch <= '9'; }
 
 // Counting trees over positions 0..size-1, stored in t[1..size].
-void tree_add(int* t, int size, int pos, int delta) {
-    for (int j = pos + 1;; j += j & -j) {
-        t[j] += delta;
-        if (j > size - (j & -j)) break; // also keeps j + (j & -j) from overflowing
-    }
+void tree_add(index* t, index size, index pos) {
+    for (index j = pos + 1; j <= size; j += j & (0 - j)) ++t[j];
 }
 
-// How many were counted at positions 0..pos.
-int tree_prefix(const int* t, int pos) {
-    int sum = 0;
-    for (int j = pos + 1; j > 0; j -= j & -j) sum += t[j];
+void tree_remove(index* t, index size, index pos) {
+    for (index j = pos + 1; j <= size; j += j & (0 - j)) --t[j];
+}
+
+// How many were counted at positions below pos.
+index tree_below(const index* t, index pos) {
+    index sum = 0;
+    for (index j = pos; j > 0; j -= j & (0 - j)) sum += t[j];
     return sum;
 }
 
 // A tree with every one of the size positions counted once.
-void tree_fill_ones(int* t, int size) {
-    for (int j = 1; j <= size; ++j) t[j] = j & -j;
+void tree_fill_ones(index* t, index size) {
+    for (index j = 1; j <= size; ++j) t[j] = j & (0 - j);
 }
 
 // Finds the position of the k-th (from 0) counted position and uncounts it.
-int tree_take(int* t, int size, int k) {
-    int step = 1;
+index tree_take(index* t, index size, index k) {
+    index step = 1;
     while (step <= size / 2) step *= 2;
-    int pos = 0;
+    index pos = 0;
     for (; step > 0; step /= 2) {
         if (pos + step <= size && t[pos + step] <= k) {
             pos += step;
             k -= t[pos];
         }
     }
-    tree_add(t, size, pos, -1);
+    tree_remove(t, size, pos);
     return pos;
 }
 
-// Moves a group's start back by `turns` places (each turn brings its last
+// Moves a cycle's start back by `turns` places (each turn brings its last
 // member to its front).
-int turn_back(int start, int turns, int size) {
-    start -= turns % size;
-    return start < 0 ? start + size : start;
+index turn_back(index start, index turns, index size) { return (start + size - turns % size) % size; }
+
+// Where place lies counted from start, in a cycle of the given size.
+index from_start(index place, index start, index size) {
+    return place >= start ? place - start : place + size - start;
 }
 
 } // namespace
@@ -83,68 +88,182 @@ int compare_keys(const char* a, const char* b) {
 // insertions are the insertions of larger keys in between, counted by rank.
 // The insertion indices alone then fix every line's final place in its
 // sequence, found backwards from the last insertion by picking free places.
-void sort_alpha(char** lines, int n) {
-    if (n < 2) return;
-    const auto count = static_cast<std::size_t>(n);
-    std::vector<const char*> key(count);
-    for (std::size_t i = 0; i < count; ++i) key[i] = find_key(lines[i]);
+namespace {
 
-    std::vector<int> by_key(count);
-    std::iota(by_key.begin(), by_key.end(), 0);
-    std::sort(by_key.begin(), by_key.end(), [&key](int a, int b) {
-        return compare_keys(key[static_cast<std::size_t>(a)], key[static_cast<std::size_t>(b)]) < 0;
-    });
-    std::vector<int> rank(count);
-    int groups = 0;
-    for (std::size_t p = 0; p < count; ++p) {
-        const auto line = static_cast<std::size_t>(by_key[p]);
-        if (p > 0 && compare_keys(key[static_cast<std::size_t>(by_key[p - 1])], key[line]) != 0) ++groups;
-        rank[line] = groups;
+// The lines' keys in ascending order, equal keys forming one group.
+struct key_groups {
+    std::vector<index> rank; // each line's group, the smallest keys' group 0
+    index count = 0;         // how many groups
+};
+
+// Eight characters of a key from p on as one number that orders as
+// compare_keys does: each byte with its top bit flipped, so that bytes of
+// 128 and above come first, and the key's end as 0x80 (a zero byte, flipped)
+// followed by zeros. Nothing past the end is read.
+std::uint64_t key_chunk(const char* p) {
+    std::uint64_t chunk = 0;
+    for (unsigned k = 0; k < 8; ++k) {
+        const auto byte = static_cast<unsigned char>(p[k]);
+        chunk = chunk << 8u | (byte ^ 0x80u);
+        if (byte == 0) return chunk << (8u * (7u - k));
     }
-    ++groups;
-    const auto group_count = static_cast<std::size_t>(groups);
+    return chunk;
+}
 
-    std::vector<int> inserted(group_count + 1, 0); // insertions so far, by rank
-    std::vector<int> size(group_count, 0);
-    std::vector<int> start(group_count, 0);
-    std::vector<int> larger_seen(group_count, 0); // larger insertions when last inserted into
-    std::vector<int> insert_at(count);
-    int total = 0;
-    for (int i = n - 1; i >= 0; --i) {
-        const auto line = static_cast<std::size_t>(i);
-        const int g = rank[line];
-        const auto gi = static_cast<std::size_t>(g);
-        const int larger = total - tree_prefix(inserted.data(), g);
-        if (size[gi] > 0) start[gi] = turn_back(start[gi], larger - larger_seen[gi], size[gi]);
-        insert_at[line] = start[gi];
-        ++size[gi];
-        larger_seen[gi] = larger;
-        tree_add(inserted.data(), groups, g, 1);
+// Whether the key ends within a chunk: only the end flips to 0x80.
+bool ends_in(std::uint64_t chunk) {
+    for (unsigned k = 0; k < 8; ++k)
+        if ((chunk >> (8u * k) & 0xFFu) == 0x80u) return true;
+    return false;
+}
+
+struct keyed {
+    std::uint64_t chunk; // the key's characters at the depth being sorted
+    index line;
+};
+
+// A range of entries whose keys agree in their first `depth` characters.
+struct key_range {
+    index begin;
+    index end;
+    index depth;
+};
+
+// Sorts the range by its chunks at the range's depth; where chunks differ a
+// new group starts, and a run of equal chunks whose keys go on is a range to
+// sort deeper.
+void sort_range(std::vector<keyed>& items, char* const* lines, key_range r, std::vector<bool>& starts_group,
+                std::vector<key_range>& deeper) {
+    const auto first = items.begin() + static_cast<std::ptrdiff_t>(r.begin);
+    const auto last = items.begin() + static_cast<std::ptrdiff_t>(r.end);
+    if (r.depth > 0)
+        for (auto it = first; it != last; ++it) it->chunk = key_chunk(find_key(lines[it->line]) + r.depth);
+    std::sort(first, last, [](const keyed& a, const keyed& b) { return a.chunk < b.chunk; });
+    for (index p = r.begin; p < r.end;) {
+        index q = p + 1;
+        while (q < r.end && items[q].chunk == items[p].chunk) ++q;
+        if (p > r.begin) starts_group[p] = true;
+        if (q - p > 1 && !ends_in(items[p].chunk)) deeper.push_back({p, q, r.depth + 8});
+        p = q;
+    }
+}
+
+index first_byte(const keyed& item) { return static_cast<index>(item.chunk >> 56u); }
+
+// Puts the items in order of their keys' first characters, in place, and
+// returns where each character's bucket ends.
+std::vector<index> spread_by_first_byte(std::vector<keyed>& items) {
+    std::vector<index> end(256, 0);
+    for (const keyed& item : items) ++end[first_byte(item)];
+    for (index b = 1; b < 256; ++b) end[b] += end[b - 1];
+    std::vector<index> next(256, 0); // the first place of each bucket not yet settled
+    for (index b = 1; b < 256; ++b) next[b] = end[b - 1];
+    for (index b = 0; b < 256; ++b) {
+        while (next[b] < end[b]) {
+            const index home = first_byte(items[next[b]]);
+            if (home == b)
+                ++next[b];
+            else
+                std::swap(items[next[b]], items[next[home]++]);
+        }
+    }
+    return end;
+}
+
+// Groups the lines by key: a radix pass on the keys' first characters, then
+// eight characters at a time as one number, deeper only where keys agree so
+// far. Long equal keys are followed by a list of ranges, not by recursion.
+key_groups group_keys(char* const* lines, index n) {
+    std::vector<keyed> items(n);
+    for (index i = 0; i < n; ++i) items[i] = {key_chunk(find_key(lines[i])), i};
+    const std::vector<index> bucket_end = spread_by_first_byte(items);
+    std::vector<bool> starts_group(n, false);
+    std::vector<key_range> ranges;
+    for (index b = 0, begin = 0; b < 256; begin = bucket_end[b++]) {
+        if (begin > 0 && begin < bucket_end[b]) starts_group[begin] = true;
+        if (bucket_end[b] > begin) ranges.push_back({begin, bucket_end[b], 0});
+    }
+    while (!ranges.empty()) {
+        const key_range r = ranges.back();
+        ranges.pop_back();
+        sort_range(items, lines, r, starts_group, ranges);
+    }
+
+    key_groups groups{std::vector<index>(n), 0};
+    for (index p = 0; p < n; ++p) {
+        if (starts_group[p]) ++groups.count;
+        groups.rank[items[p].line] = groups.count;
+    }
+    ++groups.count;
+    return groups;
+}
+
+// Every group's cycle after the last pass, and where each line went in.
+struct group_cycles {
+    std::vector<index> size;
+    std::vector<index> start;
+    std::vector<index> insert_at; // for each line: its place in its cycle's sequence when inserted
+};
+
+group_cycles run_passes(const key_groups& groups) {
+    const index n = groups.rank.size();
+    group_cycles cycles{std::vector<index>(groups.count, 0), std::vector<index>(groups.count, 0),
+                        std::vector<index>(n, 0)};
+    std::vector<index> inserted(groups.count + 1, 0); // insertions so far, by rank
+    std::vector<index> larger_seen(groups.count, 0);  // larger insertions when last inserted into
+    index total = 0;
+    auto larger_than = [&](index g) { return total - tree_below(inserted.data(), g + 1); };
+    for (index i = 0; i < n; ++i) ++cycles.size[groups.rank[i]];
+    std::vector<index> inserted_into(groups.count, 0);
+    for (index i = n; i-- > 0;) {
+        const index g = groups.rank[i];
+        tree_add(inserted.data(), groups.count, g);
         ++total;
+        if (cycles.size[g] == 1) continue; // a line alone in its group needs no place worked out
+        const index larger = larger_than(g);
+        if (inserted_into[g] > 0)
+            cycles.start[g] = turn_back(cycles.start[g], larger - larger_seen[g], inserted_into[g]);
+        cycles.insert_at[i] = cycles.start[g];
+        ++inserted_into[g];
+        larger_seen[g] = larger;
     }
+    // The turns each group took after its last insertion.
+    for (index g = 0; g < groups.count; ++g)
+        if (cycles.size[g] > 1)
+            cycles.start[g] = turn_back(cycles.start[g], larger_than(g) - larger_seen[g], cycles.size[g]);
+    return cycles;
+}
 
-    std::vector<std::size_t> offset(group_count, 0); // first entry of each group
-    for (int g = 0; g < groups; ++g) {
-        const auto gi = static_cast<std::size_t>(g);
-        const int larger = total - tree_prefix(inserted.data(), g);
-        start[gi] = turn_back(start[gi], larger - larger_seen[gi], size[gi]);
-        if (gi + 1 < group_count) offset[gi + 1] = offset[gi] + static_cast<std::size_t>(size[gi]);
-    }
-
+// The lines in their final order: the groups one after another, each cycle
+// read from its start.
+std::vector<char*> arrange_groups(char* const* lines, const key_groups& groups, const group_cycles& cycles) {
+    const index n = groups.rank.size();
+    std::vector<index> offset(groups.count, 0); // first entry of each group
+    for (index g = 1; g < groups.count; ++g) offset[g] = offset[g - 1] + cycles.size[g - 1];
     // Free places of every group's sequence; group g's tree starts at
     // offset[g] + g, as each tree has one unused leading slot.
-    std::vector<int> free_places(count + group_count, 0);
-    for (std::size_t g = 0; g < group_count; ++g) tree_fill_ones(free_places.data() + offset[g] + g, size[g]);
-
-    std::vector<char*> sorted(count, nullptr);
-    for (std::size_t line = 0; line < count; ++line) { // the last inserted first
-        const auto g = static_cast<std::size_t>(rank[line]);
-        int* places = free_places.data() + offset[g] + g;
-        const int place = tree_take(places, size[g], insert_at[line]);
-        int in_group = place - start[g];
-        if (in_group < 0) in_group += size[g];
-        sorted[offset[g] + static_cast<std::size_t>(in_group)] = lines[line];
+    std::vector<index> free_places(n + groups.count, 0);
+    for (index g = 0; g < groups.count; ++g) tree_fill_ones(free_places.data() + offset[g] + g, cycles.size[g]);
+    std::vector<char*> sorted(n, nullptr);
+    for (index line = 0; line < n; ++line) { // the last inserted first
+        const index g = groups.rank[line];
+        if (cycles.size[g] == 1) {
+            sorted[offset[g]] = lines[line];
+            continue;
+        }
+        const index place = tree_take(free_places.data() + offset[g] + g, cycles.size[g], cycles.insert_at[line]);
+        sorted[offset[g] + from_start(place, cycles.start[g], cycles.size[g])] = lines[line];
     }
+    return sorted;
+}
+
+} // namespace
+
+void sort_alpha(char** lines, int n) {
+    if (n < 2) return;
+    const auto count = static_cast<index>(n);
+    const key_groups groups = group_keys(lines, count);
+    const std::vector<char*> sorted = arrange_groups(lines, groups, run_passes(groups));
     std::copy(sorted.begin(), sorted.end(), lines);
 }
 
@@ -190,143 +309,177 @@ void sum_line(char** lines, std::int32_t** sums, int i) {
 // line, so it stays a range of the class's positions.
 namespace {
 
-// Scratch space for one class, kept across classes to allocate once.
-struct sums_class {
-    std::vector<int> before;    // for each member: larger sums at lower positions
-    std::vector<int> joined;    // typed index of each member joining the ring
-    std::vector<int> joined_at; // its place in the ring's sequence when it joined
-    std::vector<int> free_places;
-    std::vector<int> list; // the class in its order after all events
+// The front part of a class's list while its events pass.
+struct ring {
+    index size = 0;
+    index start = 0;               // where its first member stands in the ring's sequence
+    index next = 1;                // the first event not yet accounted for
+    std::vector<index> joined;     // typed index of each member joining the ring
+    std::vector<index> joined_at;  // its place in the ring's sequence when it joined
+    std::vector<index> free_places;
 };
 
-// Fills the class's final entries of placed with the typed indices
-// of the class's lines. members holds its positions ascending; larger counts
-// the positions holding larger sums, `larger_count` in all.
-void place_class(const std::vector<std::int32_t>& value, const int* members, int m, const int* larger,
-                 int larger_count, sums_class& scratch, std::vector<int>& placed) {
-    const auto n = static_cast<int>(value.size());
-    const std::int32_t v = value[static_cast<std::size_t>(members[0])];
-    const int home = n - larger_count; // final home of the larger sums
-    if (m == 1) {                      // a sum of its own has one entry to end in
-        placed[static_cast<std::size_t>(home - 1)] = members[0];
-        return;
-    }
-    const int events = tree_prefix(larger, home - 1);
+// The events from next up to (not including) event rotate the ring once each.
+void advance(ring& r, index event) {
+    if (r.size > 0) r.start = (r.start + (event - r.next) % r.size) % r.size;
+    r.next = event;
+}
 
-    scratch.before.resize(static_cast<std::size_t>(m));
-    int split = 0; // members before it lie before home
-    for (int k = 0; k < m; ++k) {
-        scratch.before[static_cast<std::size_t>(k)] = tree_prefix(larger, members[k] - 1);
+void join(ring& r, index line) {
+    r.joined.push_back(line);
+    r.joined_at.push_back(r.start);
+    ++r.size;
+    r.start = (r.start + 1) % r.size;
+}
+
+// What the classes worked out so far leave for the next, smaller one.
+struct sums_order {
+    std::vector<std::int32_t> value; // each typed line's sum
+    std::vector<index> larger;       // counting tree of the positions holding larger sums
+    index larger_count = 0;
+    std::vector<index> placed; // typed index of each final entry
+    std::vector<index> before; // scratch: for each member, larger sums at lower positions
+    std::vector<index> list;   // scratch: the class in its order after all events
+    ring front;                // scratch: the class's front part
+};
+
+// The members that stayed behind the front part: members[low, high).
+struct behind {
+    index low;
+    index high;
+};
+
+// Lets the events pass over the class: a member before home joins the front
+// part when the event after the larger sums before it comes; a member at or
+// beyond home joins at its own pass. The ring then holds the front part.
+behind pass_events(sums_order& order, std::span<const index> members) {
+    const index n = order.value.size();
+    const index m = members.size();
+    const index home = n - order.larger_count;
+    const index events = tree_below(order.larger.data(), home);
+    index split = 0; // members before it lie before home
+    order.before.resize(m);
+    for (index k = 0; k < m; ++k) {
+        order.before[k] = tree_below(order.larger.data(), members[k]);
         if (members[k] < home) split = k + 1;
     }
-    // A member u before home joins the front part from event before(u) + 1
-    // on; one at or beyond home is the pass that moves the list's last line,
-    // its event number counted from the end.
-    auto joins_at = [&](int k) { return scratch.before[static_cast<std::size_t>(k)] + 1; };
-    auto own_pass = [&](int k) {
-        return n - members[k] - (larger_count - scratch.before[static_cast<std::size_t>(k)]);
-    };
+    // A member before home joins from event before + 1 on; one at or beyond
+    // home is the pass that moves the list's last line, its event number
+    // counted from the end.
+    auto joins_at = [&](index k) { return order.before[k] + 1; };
+    auto own_pass = [&](index k) { return n - members[k] - (order.larger_count - order.before[k]); };
 
-    scratch.joined.clear();
-    scratch.joined_at.clear();
-    int ring = 0;  // size of the front part
-    int start = 0; // where its first member stands in the ring's sequence
-    int next = 1;  // the first event not yet accounted for
-    auto advance = [&](int event) {
-        if (ring > 0) start = (start + (event - next) % ring) % ring;
-        next = event;
-    };
-    auto join = [&](int line) {
-        scratch.joined.push_back(line);
-        scratch.joined_at.push_back(start);
-        ++ring;
-        start = (start + 1) % ring;
-    };
-    int low = 0;      // next member before home to join
-    int high = m - 1; // next member at or beyond home, taken downwards
+    ring& r = order.front;
+    r.size = 0;
+    r.start = 0;
+    r.next = 1;
+    r.joined.clear();
+    r.joined_at.clear();
+    index low = 0;  // next member before home to join
+    index high = m; // one past the next member at or beyond home, taken downwards
     for (;;) {
         const bool low_due = low < split && joins_at(low) <= events;
-        const bool high_due = high >= split;
+        const bool high_due = high > split;
         // At the same event a member from before home joins first: it lies
         // before the event's position when the pass's own line arrives.
-        if (low_due && (!high_due || joins_at(low) <= own_pass(high))) {
-            advance(joins_at(low));
-            join(members[low++]);
+        if (low_due && (!high_due || joins_at(low) <= own_pass(high - 1))) {
+            advance(r, joins_at(low));
+            join(r, members[low++]);
         } else if (high_due) {
-            advance(own_pass(high));
-            join(members[high--]);
-            next += 1; // that event is no rotation
+            --high;
+            advance(r, own_pass(high));
+            join(r, members[high]);
+            r.next += 1; // that event is no rotation
         } else {
             break;
         }
     }
-    advance(events + 1);
+    advance(r, events + 1);
+    return {low, high};
+}
 
-    scratch.free_places.resize(static_cast<std::size_t>(ring) + 1);
-    int* places = scratch.free_places.data();
-    tree_fill_ones(places, ring);
-    scratch.list.resize(static_cast<std::size_t>(m));
-    for (int k = ring; k-- > 0;) {
-        const int place = tree_take(places, ring, scratch.joined_at[static_cast<std::size_t>(k)]);
-        const int in_order = place >= start ? place - start : place - start + ring;
-        scratch.list[static_cast<std::size_t>(in_order)] = scratch.joined[static_cast<std::size_t>(k)];
+// The class's list after all events: the ring read from its start, then the
+// members that stayed behind it.
+void read_list(sums_order& order, std::span<const index> members, behind rest) {
+    ring& r = order.front;
+    r.free_places.assign(r.size + 1, 0);
+    tree_fill_ones(r.free_places.data(), r.size);
+    order.list.resize(members.size());
+    for (index k = r.size; k-- > 0;) {
+        const index place = tree_take(r.free_places.data(), r.size, r.joined_at[k]);
+        order.list[from_start(place, r.start, r.size)] = r.joined[k];
     }
-    for (int k = low; k <= high; ++k) scratch.list[static_cast<std::size_t>(ring + k - low)] = members[k];
+    std::copy(members.begin() + static_cast<std::ptrdiff_t>(rest.low),
+              members.begin() + static_cast<std::ptrdiff_t>(rest.high), order.list.begin() + static_cast<std::ptrdiff_t>(r.size));
+}
 
-    // The class's own passes. By then no larger sum lies before home, and an
-    // entry among the class's final entries whose first sum was v or more
-    // holds v when its pass comes: that pass keeps the list's last line in
-    // place; any other pass takes the list's first line.
-    int front = 0;
-    int back = m - 1;
-    for (int i = home - 1; i >= home - m; --i) {
-        const int from = value[static_cast<std::size_t>(i)] >= v ? back-- : front++;
-        placed[static_cast<std::size_t>(i)] = scratch.list[static_cast<std::size_t>(from)];
+// The class's own passes. By then no larger sum lies before home, and an
+// entry among the class's final entries whose first sum was v or more holds v
+// when its pass comes: that pass keeps the list's last line in place; any
+// other pass takes the list's first line.
+void take_own_passes(sums_order& order, index home, std::int32_t v) {
+    const index m = order.list.size();
+    index front = 0;
+    index back = m;
+    for (index i = home; i-- > home - m;)
+        order.placed[i] = order.list[order.value[i] >= v ? --back : front++];
+}
+
+// Fills the class's final entries of order.placed with the typed indices of
+// its lines; members holds the class's positions ascending.
+void place_class(sums_order& order, std::span<const index> members) {
+    const index home = order.value.size() - order.larger_count; // final home of the larger sums
+    if (members.size() == 1) { // a sum of its own has one entry to end in
+        order.placed[home - 1] = members[0];
+        return;
     }
+    const behind rest = pass_events(order, members);
+    read_list(order, members, rest);
+    take_own_passes(order, home, order.value[members[0]]);
+}
+
+// The typed indices, largest sums first, each class by position: one key per
+// entry, the sum (its order reversed) above the position, so that the sort
+// compares plain integers.
+std::vector<index> by_descending_value(const std::vector<std::int32_t>& value) {
+    const index n = value.size();
+    std::vector<std::uint64_t> keys(n);
+    for (index i = 0; i < n; ++i) {
+        const std::uint32_t descending = ~(static_cast<std::uint32_t>(value[i]) ^ 0x80000000u);
+        keys[i] = std::uint64_t{descending} << 32u | i;
+    }
+    std::sort(keys.begin(), keys.end());
+    std::vector<index> order(n);
+    for (index k = 0; k < n; ++k) order[k] = static_cast<index>(keys[k] & 0xFFFFFFFFu);
+    return order;
 }
 
 } // namespace
 
 void sort_by_sums(char** lines, std::int32_t** sums, int n) {
     if (n < 2) return;
-    const auto count = static_cast<std::size_t>(n);
-    std::vector<std::int32_t> value(count);
-    for (std::size_t i = 0; i < count; ++i) value[i] = *sums[i];
-    // Largest sums first, each class by position: one key per entry, the sum
-    // (its order reversed) above the position, so that the sort compares
-    // plain integers.
-    std::vector<std::uint64_t> keys(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t descending = ~(static_cast<std::uint32_t>(value[i]) ^ 0x80000000u);
-        keys[i] = std::uint64_t{descending} << 32u | i;
-    }
-    std::sort(keys.begin(), keys.end());
-    std::vector<int> by_value(count);
-    for (std::size_t k = 0; k < count; ++k) by_value[k] = static_cast<int>(keys[k] & 0xFFFFFFFFu);
-    keys = {};
-
-    std::vector<int> larger(count + 1, 0); // positions holding sums above the class's
-    std::vector<int> from(count);          // typed index of each final entry
-    sums_class scratch;
-    int larger_count = 0;
-    for (std::size_t first = 0; first < count;) {
-        std::size_t last = first + 1;
-        while (last < count && value[static_cast<std::size_t>(by_value[last])] ==
-                                   value[static_cast<std::size_t>(by_value[first])])
-            ++last;
-        const auto m = static_cast<int>(last - first);
-        place_class(value, by_value.data() + first, m, larger.data(), larger_count, scratch, from);
-        for (std::size_t k = first; k < last; ++k) tree_add(larger.data(), n, by_value[k], 1);
-        larger_count += m;
+    const auto count = static_cast<index>(n);
+    sums_order order;
+    order.value.resize(count);
+    for (index i = 0; i < count; ++i) order.value[i] = *sums[i];
+    const std::vector<index> by_value = by_descending_value(order.value);
+    order.larger.assign(count + 1, 0);
+    order.placed.resize(count);
+    for (index first = 0; first < count;) {
+        index last = first + 1;
+        while (last < count && order.value[by_value[last]] == order.value[by_value[first]]) ++last;
+        const std::span<const index> members(by_value.data() + first, last - first);
+        place_class(order, members);
+        for (const index k : members) tree_add(order.larger.data(), count, k);
+        order.larger_count += members.size();
         first = last;
     }
 
     std::vector<char*> new_lines(count);
     std::vector<std::int32_t*> new_sums(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto k = static_cast<std::size_t>(from[i]);
-        new_lines[i] = lines[k];
-        new_sums[i] = sums[k];
+    for (index i = 0; i < count; ++i) {
+        new_lines[i] = lines[order.placed[i]];
+        new_sums[i] = sums[order.placed[i]];
     }
     std::copy(new_lines.begin(), new_lines.end(), lines);
     std::copy(new_sums.begin(), new_sums.end(), sums);
