@@ -60,65 +60,64 @@ void print_rows(con::console& c, int** mas, int n, int cols) {
     }
 }
 
+// The memory of one pass: the matrix of rows x rows values and the column.
+// run_pass alone releases it, once, however the pass ends.
+struct pass_memory {
+    int** mas = nullptr;
+    int* stolbec = nullptr;
+    int rows = 0;
+};
+
+// Says that memory ran out; false, so that the pass ends.
+bool no_memory_left(con::console& c) {
+    con::write(c, no_memory);
+    return false;
+}
+
+// Reads the matrix and the column, inserts the column where the person says
+// and prints the result. False when input ends or memory runs out; what it
+// allocated is left in m either way.
+bool insert_column_dialogue(con::console& c, pass_memory& m, int n) {
+    const int rows = m.rows;
+    if (rows > 0) {
+        m.mas = alloc_rows(rows);
+        if (m.mas == nullptr) return no_memory_left(c);
+    }
+    if (!read_elements(c, m.mas, rows)) return false;
+    con::write(c, "Vvedennaya matrica:");
+    print_rows(c, m.mas, rows, rows);
+
+    if (rows > 0) {
+        m.stolbec = alloc_column(rows);
+        if (m.stolbec == nullptr) return no_memory_left(c);
+    }
+    if (!read_column(c, m.stolbec, rows)) return false;
+    con::write(c, "Vash stolbec:\n");
+    for (int j = 0; j < rows; ++j) {
+        con::put_int(c, m.stolbec[j]);
+        con::put_char(c, '\n');
+    }
+
+    if (!enlarge_rows(m.mas, rows, static_cast<std::size_t>(rows) + 1)) return no_memory_left(c);
+    int k = 0;
+    if (!read_position(c, n, k)) return false;
+    if (rows > 0) insert_column(m.mas, rows, m.stolbec, k);
+    con::write(c, "Rezultat:\n");
+    print_rows(c, m.mas, rows, rows + 1);
+    return true;
+}
+
 enum class pass_end { repeat, stop };
 
-// One pass from the size prompt to the repeat question. Whatever way it
-// ends, everything it allocated has been released.
+// One pass from the size prompt to the repeat question.
 pass_end run_pass(con::console& c) {
     int n = 0;
     if (!con::ask_int(c, {.prompt = "Vvedite razmer mas = ", .error = error_text, .width = 3}, n))
         return pass_end::stop;
-
-    int** mas = nullptr;
-    int* stolbec = nullptr;
-    int rows = n > 0 ? n : 0;
-    if (rows > 0) {
-        mas = alloc_rows(rows);
-        if (mas == nullptr) {
-            con::write(c, no_memory);
-            return pass_end::stop;
-        }
-    }
-    if (!read_elements(c, mas, rows)) {
-        free_pass(stolbec, mas, rows);
-        return pass_end::stop;
-    }
-    con::write(c, "Vvedennaya matrica:");
-    print_rows(c, mas, rows, rows);
-
-    if (rows > 0) {
-        stolbec = alloc_column(rows);
-        if (stolbec == nullptr) {
-            free_pass(stolbec, mas, rows);
-            con::write(c, no_memory);
-            return pass_end::stop;
-        }
-    }
-    if (!read_column(c, stolbec, rows)) {
-        free_pass(stolbec, mas, rows);
-        return pass_end::stop;
-    }
-    con::write(c, "Vash stolbec:\n");
-    for (int j = 0; j < rows; ++j) {
-        con::put_int(c, stolbec[j]);
-        con::put_char(c, '\n');
-    }
-
-    if (!enlarge_rows(mas, rows, static_cast<std::size_t>(rows) + 1)) {
-        free_pass(stolbec, mas, rows);
-        con::write(c, no_memory);
-        return pass_end::stop;
-    }
-    int k = 0;
-    if (!read_position(c, n, k)) {
-        free_pass(stolbec, mas, rows);
-        return pass_end::stop;
-    }
-    if (rows > 0) insert_column(mas, rows, stolbec, k);
-
-    con::write(c, "Rezultat:\n");
-    print_rows(c, mas, rows, rows + 1);
-    free_pass(stolbec, mas, rows);
+    pass_memory m{.rows = n > 0 ? n : 0};
+    bool done = insert_column_dialogue(c, m, n);
+    free_pass(m.stolbec, m.mas, m.rows);
+    if (!done) return pass_end::stop;
 
     con::write(c, "\nReturn?\n Y/N?\n");
     con::discard(c);

@@ -101,13 +101,13 @@ void print_ring(con::console& c, const soldier* head) {
 soldier* step_dir(soldier* s, char direction) { return direction == 'l' ? s->prev : s->next; }
 
 void free_ring(soldier* s) {
-    soldier* at = s->next;
-    while (at != s) {
-        soldier* next = at->next;
-        std::free(at);
-        at = next;
+    // Opened just before s, the ring becomes a list that ends at a null link.
+    s->prev->next = nullptr;
+    while (s != nullptr) {
+        soldier* next = s->next;
+        std::free(s);
+        s = next;
     }
-    std::free(s);
 }
 
 } // namespace countout

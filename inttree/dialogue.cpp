@@ -25,6 +25,14 @@ void print_menu(con::console& c) {
     con::write(c, "4 - udalit' element\n5 - prosmotr dereva na boky\n6 - exit\n");
 }
 
+// Prints the view that menu choice 0, 1, 2 or 5 names.
+void print_view(con::console& c, node* root, std::int32_t choice) {
+    if (choice == 0) print_tree(c, root);
+    if (choice == 1) print_ascending(c, root);
+    if (choice == 2) print_descending(c, root);
+    if (choice == 5) print_sideways(c, root, 0);
+}
+
 } // namespace
 
 void add_elements(con::console& c, node* root) {
@@ -95,14 +103,13 @@ node* delete_element(con::console& c, node* root) {
         return root;
     }
     if (root->inf == num) return delete_root(c, root);
-    node* parent = nullptr;
-    node* victim = find_with_parent(root, num, parent);
-    if (victim == nullptr) {
+    found_node victim = find_with_parent(root, num);
+    if (victim.at == nullptr) {
         put_line(c, "Iskomy element ne najden!\n");
         return root;
     }
-    unlink_child(parent, victim);
-    free_node(victim);
+    unlink_child(victim.parent, victim.at);
+    free_node(victim.at);
     return root;
 }
 
@@ -120,27 +127,12 @@ int run(con::console& c) {
             print_menu(c);
             std::int32_t x = 0;
             if (!con::ask_int(c, menu_choice, x) || x == 6) break;
-            switch (x) {
-            case 0:
-                print_tree(c, root);
-                break;
-            case 1:
-                print_ascending(c, root);
-                break;
-            case 2:
-                print_descending(c, root);
-                break;
-            case 3:
+            if (x == 3) {
                 add_elements(c, root);
-                break;
-            case 4:
+            } else if (x == 4) {
                 root = delete_element(c, root);
-                break;
-            case 5:
-                print_sideways(c, root, 0);
-                break;
-            default:
-                break;
+            } else {
+                print_view(c, root, x);
             }
             if (con::ended(c)) break;
         }

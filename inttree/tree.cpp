@@ -140,16 +140,16 @@ void link_leaf(node* root, node* fresh, descent_hint& hint) {
     }
 }
 
-node* find_with_parent(node* root, std::int32_t num, node*& parent) {
-    parent = root;
+found_node find_with_parent(node* root, std::int32_t num) {
+    node* parent = root;
     node* p = root;
     while (p->inf != num) {
         node* next = num < p->inf ? p->left : p->right;
-        if (next == nullptr) return nullptr;
+        if (next == nullptr) return {nullptr, nullptr};
         parent = p;
         p = next;
     }
-    return p;
+    return {p, parent};
 }
 
 void unlink_child(node* parent, node* victim) {

@@ -51,9 +51,13 @@ inline void fetch_grandchildren(const node* p) {
 void link_leaf(node* root, node* fresh, descent_hint& hint);
 
 // The first node holding num on the way down from root, and the node it
-// hangs from (root itself when the match is root or a child of it). Null
-// when no node on the path holds num; root must not be null.
-node* find_with_parent(node* root, std::int32_t num, node*& parent);
+// hangs from (root itself when the match is root or a child of it). Both
+// are null when no node on the path holds num; root must not be null.
+struct found_node {
+    node* at;
+    node* parent;
+};
+found_node find_with_parent(node* root, std::int32_t num);
 
 // Unlinks victim, a child of parent whose value differs from the parent's,
 // by moving up the subtree on the parent's side and hanging the other one

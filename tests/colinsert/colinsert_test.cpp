@@ -59,28 +59,6 @@ TEST(InsertColumn, MatchesColumnByColumnShiftForEveryPosition) {
     }
 }
 
-TEST(InsertColumn, LargeMatrixAtRandomPositions) {
-    std::mt19937 rng(777);
-    const int n = 120;
-    for (int round = 0; round < 5; ++round) {
-        int k = std::uniform_int_distribution<int>(0, n)(rng);
-        Matrix m(n, std::vector<int>(n));
-        std::vector<int> col(n);
-        int** mas = colinsert::alloc_rows(n);
-        int* stolbec = colinsert::alloc_column(n);
-        ASSERT_NE(mas, nullptr);
-        ASSERT_NE(stolbec, nullptr);
-        for (int i = 0; i < n; ++i) {
-            for (int j = 0; j < n; ++j) mas[i][j] = m[i][j] = static_cast<int>(rng());
-            stolbec[i] = col[i] = static_cast<int>(rng());
-        }
-        ASSERT_TRUE(colinsert::enlarge_rows(mas, n, static_cast<std::size_t>(n) + 1));
-        colinsert::insert_column(mas, n, stolbec, k);
-        EXPECT_EQ(read_back(mas, n, n + 1), shift_by_columns(m, col, k)) << "k=" << k;
-        colinsert::free_pass(stolbec, mas, n);
-    }
-}
-
 TEST(Allocation, BlocksStartZeroFilled) {
     const int n = 37;
     int** mas = colinsert::alloc_rows(n);

@@ -127,15 +127,6 @@ TEST(BuildRing, OneSoldierPointsAtItself) {
     countout::free_ring(head);
 }
 
-TEST(BuildRing, NumberIsNotRepeatedAfterAnEmptyName) {
-    session s("A\n\nB\n");
-    soldier* head = countout::build_ring(s.c, 2);
-    ASSERT_NE(head, nullptr);
-    EXPECT_EQ(s.output(), "\nImena soldat:\n1\t2\tVvedite inf v stroky!!!\n\t");
-    EXPECT_STREQ(head->next->name, "B");
-    countout::free_ring(head);
-}
-
 TEST(BuildRing, EndOfInputReleasesTheSoldiersAlreadyMade) {
     // The leak check of the sanitizer build watches the records made so far.
     session s("A\nB\nC\n");

@@ -41,12 +41,6 @@ TEST(Dialogue, AnswerLineIsDroppedBeforeTheNextValue) {
                        "   5    7    9 " + menu);
 }
 
-TEST(Dialogue, EmptiedTreeRefusesAddingAndDeleting) {
-    std::string out = run_dialogue("5\n4\n5\n3\n4\n0\n1\n2\n5\n6\n");
-    EXPECT_EQ(out, root_question + menu + "Vvedite element dlja udalenija: \n" + menu + "Net kornja!" + menu +
-                       "Net kornja! \n\n" + menu + menu + menu + menu + menu);
-}
-
 TEST(Dialogue, DegenerateTreeThroughTheMenu) {
     // 100,000 values typed in ascending order make one long chain; adding,
     // every view on one line and the final release must all cope with it.

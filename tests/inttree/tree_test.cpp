@@ -9,7 +9,7 @@
 #include <random>
 #include <set>
 #include <string>
-#include <utility>
+#include <vector>
 
 namespace {
 
@@ -27,19 +27,13 @@ std::string run_delete(built_tree& t, const std::string& input, std::string* res
     return s.output();
 }
 
-void expect_links(const node* p, const node* left, const node* right) {
-    EXPECT_EQ(p->left, left) << "left of " << p->inf;
-    EXPECT_EQ(p->right, right) << "right of " << p->inf;
-}
-
-TEST(Insertion, EqualValuesGoRightAndNewNodesAreLeaves) {
-    built_tree t;
-    fill(t, {50, 30, 70, 50});
-    node* second = t.nodes[3];
-    expect_links(t.root, t.at(30), t.at(70));
-    expect_links(t.at(70), second, nullptr);
-    expect_links(second, nullptr, nullptr);
-    expect_links(t.at(30), nullptr, nullptr);
+// The links of a tree of distinct values, written out: a node with no
+// children as its value, any other as value(left right), "-" for no child.
+std::string shape(const node* p) {
+    if (p == nullptr) return "-";
+    std::string out = std::to_string(p->inf);
+    if (p->left != nullptr || p->right != nullptr) out += "(" + shape(p->left) + " " + shape(p->right) + ")";
+    return out;
 }
 
 TEST(Insertion, HintedDescentBuildsTheSameTreeAsAFreshOne) {
@@ -72,235 +66,50 @@ TEST(Insertion, HintedDescentBuildsTheSameTreeAsAFreshOne) {
     }
 }
 
-TEST(DeleteElement, LeavesOnEitherSide) {
-    built_tree t;
-    fill(t, {50, 30, 70});
-    node* root = t.root;
-    node* n70 = t.at(70);
-    EXPECT_EQ(run_delete(t, "30\n"), delete_prompt);
-    t.nodes.erase(t.nodes.begin() + 1);
-    EXPECT_EQ(t.root, root);
-    expect_links(root, nullptr, n70);
-    run_delete(t, "70\n");
-    EXPECT_EQ(t.root, root);
-    expect_links(root, nullptr, nullptr);
-}
-
-TEST(DeleteElement, LeftChildGivesWayToItsRightSubtree) {
-    built_tree t;
-    fill(t, {50, 30, 70, 20, 40, 35});
-    node* n50 = t.root;
-    node* n70 = t.at(70);
-    node* n20 = t.at(20);
-    node* n40 = t.at(40);
-    node* n35 = t.at(35);
-    EXPECT_EQ(run_delete(t, "30\n"), delete_prompt);
-    EXPECT_EQ(t.root, n50);
-    expect_links(n50, n40, n70);
-    expect_links(n40, n35, nullptr);
-    expect_links(n35, n20, nullptr);
-    expect_links(n20, nullptr, nullptr);
-    expect_links(n70, nullptr, nullptr);
-    EXPECT_EQ(n40->inf, 40);
-    EXPECT_EQ(n35->inf, 35);
-}
-
-TEST(DeleteElement, RightChildGivesWayToItsLeftSubtree) {
-    built_tree t;
-    fill(t, {50, 30, 70, 60, 80, 65});
-    node* n50 = t.root;
-    node* n30 = t.at(30);
-    node* n60 = t.at(60);
-    node* n80 = t.at(80);
-    node* n65 = t.at(65);
-    run_delete(t, "70\n");
-    EXPECT_EQ(t.root, n50);
-    expect_links(n50, n30, n60);
-    expect_links(n60, nullptr, n65);
-    expect_links(n65, nullptr, n80);
-    expect_links(n80, nullptr, nullptr);
-    expect_links(n30, nullptr, nullptr);
-}
-
-TEST(DeleteElement, ChildWithOneSubtreeIsReplacedByIt) {
-    built_tree left_side;
-    fill(left_side, {50, 30, 20, 10});
-    node* n20 = left_side.at(20);
-    node* n10 = left_side.at(10);
-    run_delete(left_side, "30\n");
-    expect_links(left_side.root, n20, nullptr);
-    expect_links(n20, n10, nullptr);
-
-    built_tree right_side;
-    fill(right_side, {50, 70, 80, 90});
-    node* n80 = right_side.at(80);
-    node* n90 = right_side.at(90);
-    run_delete(right_side, "70\n");
-    expect_links(right_side.root, nullptr, n80);
-    expect_links(n80, nullptr, n90);
-
-    // The subtree on the parent's side moves up even when the other is absent.
-    built_tree opposite;
-    fill(opposite, {50, 30, 40, 70, 60});
-    node* n40 = opposite.at(40);
-    node* n60 = opposite.at(60);
-    node* n70 = opposite.at(70);
-    run_delete(opposite, "30\n");
-    expect_links(opposite.root, n40, n70);
-    run_delete(opposite, "70\n");
-    expect_links(opposite.root, n40, n60);
-}
-
-TEST(DeleteElement, TakesTheFirstMatchOnTheWayDown) {
-    built_tree t;
-    fill(t, {40, 70, 50, 50, 80});
-    node* second = t.nodes[3];
-    node* n70 = t.at(70);
-    node* n80 = t.at(80);
-    run_delete(t, "50\n");
-    expect_links(n70, second, n80);
-    expect_links(second, nullptr, nullptr);
+// Deletions whose shapes no dialogue case shows: a child with one subtree,
+// on either side of its parent, and the root giving way to its right child
+// when that child has a left subtree of its own.
+TEST(DeleteElement, LinksAfterDeletion) {
+    struct row {
+        std::vector<std::int32_t> added;
+        std::vector<const char*> typed; // one deletion each
+        const char* links;
+    } rows[] = {
+        {{50, 30, 20, 10}, {"30\n"}, "50(20(10 -) -)"},
+        {{50, 70, 80, 90}, {"70\n"}, "50(- 80(- 90))"},
+        {{50, 30, 40, 70, 60}, {"30\n"}, "50(40 70(60 -))"},
+        {{50, 30, 40, 70, 60}, {"30\n", "70\n"}, "50(40 60)"},
+        {{50, 30, 40, 70, 60, 65}, {"50\n70\n"}, "70(60(30(- 40) 65) -)"},
+    };
+    for (const row& r : rows) {
+        built_tree t;
+        inttree::descent_hint hint;
+        for (std::int32_t v : r.added) inttree_test::add_value(t, v, hint);
+        for (const char* typed : r.typed) run_delete(t, typed);
+        EXPECT_EQ(shape(t.root), r.links);
+    }
 }
 
 TEST(DeleteElement, MissingValueOrTextChangesNothing) {
     built_tree t;
     fill(t, {50, 30, 70});
-    node* n30 = t.at(30);
-    node* n70 = t.at(70);
-    node* root = t.root;
     std::string rest;
     EXPECT_EQ(run_delete(t, "99 1\n", &rest), std::string(delete_prompt) + "Iskomy element ne najden!\n\n");
     EXPECT_EQ(rest, " 1\n") << "a number that no node holds leaves the rest of its line";
     EXPECT_EQ(run_delete(t, "abc 1\n6\n", &rest),
               std::string(delete_prompt) + "Iskomy element ne najden!\n\n");
     EXPECT_EQ(rest, "6\n") << "text that is no number is dropped with its line";
-    EXPECT_EQ(t.root, root);
-    expect_links(root, n30, n70);
-    expect_links(n30, nullptr, nullptr);
-    expect_links(n70, nullptr, nullptr);
-}
-
-TEST(DeleteElement, EmptyTreeReadsNothing) {
-    built_tree t;
-    std::string rest;
-    EXPECT_EQ(run_delete(t, "5\n", &rest), "Net kornja! \n\n");
-    EXPECT_EQ(t.root, nullptr);
-    EXPECT_EQ(rest, "5\n");
+    EXPECT_EQ(shape(t.root), "50(30 70)");
 }
 
 TEST(DeleteElement, EndOfInputLeavesTheTree) {
     built_tree t;
     fill(t, {50, 30, 70});
-    node* root = t.root;
     EXPECT_EQ(run_delete(t, ""), delete_prompt);
-    EXPECT_EQ(t.root, root);
+    EXPECT_EQ(shape(t.root), "50(30 70)");
     EXPECT_EQ(run_delete(t, "50\n"),
               std::string(delete_prompt) + "Kakoy iz elementov postavit' na vershiny? 30 ili 70\n");
-    EXPECT_EQ(t.root, root);
-    expect_links(root, t.at(30), t.at(70));
-}
-
-TEST(DeleteRoot, ChoosingTheLeftChild) {
-    built_tree t;
-    fill(t, {50, 30, 70});
-    node* n30 = t.at(30);
-    node* n70 = t.at(70);
-    EXPECT_EQ(run_delete(t, "50\n30\n"),
-              std::string(delete_prompt) + "Kakoy iz elementov postavit' na vershiny? 30 ili 70\n");
-    t.nodes.erase(t.nodes.begin());
-    EXPECT_EQ(t.root, n30);
-    expect_links(n30, nullptr, n70);
-    expect_links(n70, nullptr, nullptr);
-}
-
-TEST(DeleteRoot, ChoosingTheRightChild) {
-    built_tree t;
-    fill(t, {50, 30, 70});
-    node* n30 = t.at(30);
-    node* n70 = t.at(70);
-    run_delete(t, "50\n70\n");
-    EXPECT_EQ(t.root, n70);
-    expect_links(n70, n30, nullptr);
-    expect_links(n30, nullptr, nullptr);
-}
-
-TEST(DeleteRoot, LeftChildTakesOverAndItsRightSubtreeIsRehung) {
-    built_tree t;
-    fill(t, {50, 30, 40, 70, 60});
-    node* n30 = t.at(30);
-    node* n40 = t.at(40);
-    node* n70 = t.at(70);
-    node* n60 = t.at(60);
-    run_delete(t, "50\n30\n");
-    EXPECT_EQ(t.root, n30);
-    expect_links(n30, nullptr, n70);
-    expect_links(n70, n60, nullptr);
-    expect_links(n60, n40, nullptr);
-    expect_links(n40, nullptr, nullptr);
-}
-
-TEST(DeleteRoot, RightChildTakesOverAndTheLeftHangsBelowItsSmallest) {
-    built_tree t;
-    fill(t, {50, 30, 40, 70, 60, 65});
-    node* n30 = t.at(30);
-    node* n40 = t.at(40);
-    node* n70 = t.at(70);
-    node* n60 = t.at(60);
-    node* n65 = t.at(65);
-    run_delete(t, "50\n70\n");
-    EXPECT_EQ(t.root, n70);
-    expect_links(n70, n60, nullptr);
-    expect_links(n60, n30, n65);
-    expect_links(n30, nullptr, n40);
-}
-
-TEST(DeleteRoot, AnswerNamingNeitherChildChangesNothing) {
-    // A number leaves its line end for the next read; text is dropped with it.
-    const std::pair<const char*, const char*> answers[] = {
-        {"50\n", "\n6\n"}, {"31\n", "\n6\n"}, {"x 30\n", "6\n"}};
-    for (auto [answer, left_over] : answers) {
-        built_tree t;
-        fill(t, {50, 30, 70});
-        node* root = t.root;
-        node* n30 = t.at(30);
-        node* n70 = t.at(70);
-        std::string rest;
-        EXPECT_EQ(run_delete(t, std::string("50\n") + answer + "6\n", &rest),
-                  std::string(delete_prompt) +
-                      "Kakoy iz elementov postavit' na vershiny? 30 ili 70\nTakogo elementa net!\n")
-            << answer;
-        EXPECT_EQ(t.root, root);
-        expect_links(root, n30, n70);
-        EXPECT_EQ(rest, left_over) << answer;
-    }
-}
-
-TEST(DeleteRoot, OneChildOrNoneNeedsNoQuestion) {
-    built_tree right_only;
-    fill(right_only, {50, 70, 60});
-    node* n70 = right_only.at(70);
-    node* n60 = right_only.at(60);
-    EXPECT_EQ(run_delete(right_only, "50\n"), delete_prompt);
-    EXPECT_EQ(right_only.root, n70);
-    expect_links(n70, n60, nullptr);
-
-    built_tree left_only;
-    fill(left_only, {50, 30});
-    node* n30 = left_only.at(30);
-    run_delete(left_only, "50\n");
-    EXPECT_EQ(left_only.root, n30);
-
-    built_tree twice;
-    fill(twice, {50, 50});
-    node* second = twice.nodes[1];
-    run_delete(twice, "50\n");
-    EXPECT_EQ(twice.root, second);
-    expect_links(second, nullptr, nullptr);
-
-    built_tree alone;
-    fill(alone, {5});
-    EXPECT_EQ(run_delete(alone, "5\n"), delete_prompt);
-    EXPECT_EQ(alone.root, nullptr);
+    EXPECT_EQ(shape(t.root), "50(30 70)");
 }
 
 TEST(Deletion, RandomDeletionsKeepOrderValuesAndSurvivors) {

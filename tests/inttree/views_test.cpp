@@ -89,36 +89,6 @@ walked reference(node* root) {
     return w;
 }
 
-TEST(Views, LoneRootWidths) {
-    built_tree t;
-    fill(t, {5});
-    EXPECT_EQ(render(view::tree, t.root), "  5");
-    EXPECT_EQ(render(view::ascending, t.root), "   5 ");
-    EXPECT_EQ(render(view::descending, t.root), "   5 ");
-    EXPECT_EQ(render(view::sideways, t.root), "5\n");
-}
-
-TEST(Views, EmptyTreePrintsNothing) {
-    for (view v : {view::tree, view::ascending, view::descending, view::sideways})
-        EXPECT_EQ(render(v, nullptr), "");
-}
-
-TEST(Views, SevenValues) {
-    built_tree t;
-    fill(t, {50, 30, 70, 20, 40, 60, 80});
-    EXPECT_EQ(render(view::tree, t.root), "  50  30  20  40  70  60  80");
-    EXPECT_EQ(render(view::ascending, t.root), "  20   30   40   50   60   70   80 ");
-    EXPECT_EQ(render(view::descending, t.root), "  80   70   60   50   40   30   20 ");
-    EXPECT_EQ(render(view::sideways, t.root), "    20\n  30\n    40\n50\n    60\n  70\n    80\n");
-}
-
-TEST(Views, SignsAndWideValues) {
-    built_tree t;
-    fill(t, {-5, 12345, 67890, INT32_MIN});
-    EXPECT_EQ(render(view::tree, t.root), "  -5-21474836481234567890");
-    EXPECT_EQ(render(view::ascending, t.root), "-2147483648   -5 12345 67890 ");
-}
-
 TEST(Views, SidewaysIndentStartsWhereAsked) {
     built_tree t;
     fill(t, {2, 1, 3});

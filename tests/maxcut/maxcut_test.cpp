@@ -56,19 +56,6 @@ TEST(Removal, MatchesEntryByEntryShiftingForEveryRowAndColumn) {
     }
 }
 
-TEST(Removal, LargeMatrixAtRandomPlaces) {
-    std::mt19937 rng(99);
-    const int n = 61;
-    for (int round = 0; round < 6; ++round) {
-        int x = static_cast<int>(rng() % n);
-        int p = static_cast<int>(rng() % n);
-        std::vector<int> a(static_cast<std::size_t>(n) * n);
-        for (int& v : a) v = static_cast<int>(rng());
-        std::vector<int> work = a;
-        EXPECT_EQ(cut(work.data(), n, x, p), remove_by_shifting(a, n, x, p)) << "x=" << x << " p=" << p;
-    }
-}
-
 TEST(AbsAndMax, NegativesBecomePositiveAndTheFirstLargestWins) {
     std::vector<int> a = {3, -5, 5, 1};
     maxcut::largest_element largest = maxcut::abs_and_max(a.data(), 2);

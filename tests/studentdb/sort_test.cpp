@@ -12,7 +12,10 @@ using studentdb::sort_by_name;
 using studentdb::sort_by_street;
 using studentdb::text_of;
 
-// The exchange sort the dialogue describes, kept as the reference order.
+// A plain exchange sort by the key's first byte, compared as a signed
+// value; it only swaps neighbours that are out of order, so records with
+// equal first bytes keep their order, which is what the program's sorts
+// must give too.
 void bubble_by(std::vector<student>& a, bool by_name) {
     std::size_t n = a.size();
     for (std::size_t i = 0; i < n; ++i) {

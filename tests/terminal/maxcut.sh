@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# maxcut in a terminal: a 3x3 matrix whose largest absolute value is a
-# negative element in the middle; then end of input typed at a prompt.
+# maxcut in a terminal, for what the dialogue cases cannot show: every prompt
+# is on the screen before the program waits for its answer, and Ctrl-D at a
+# prompt ends the input.
 #
 #   maxcut.sh PROGRAM
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
@@ -8,30 +9,19 @@ prog=$1
 
 term_start "$prog"
 wait_text 'Vvedite razmer mas = '
-enter 3
-wait_text 'Vvod elementov mas'
-values=(1 2 3 4 -9 6 7 8 5)
+enter 2
+values=(1 -9 3 4)
 k=0
-for i in 0 1 2; do
-    for j in 0 1 2; do
+for i in 0 1; do
+    for j in 0 1; do
         wait_text "mas[$i][$j] = "
-        if [ $k -eq 1 ]; then
-            enter two
-            wait_text 'Eror, vvedeno nevernoe znachenie'
-            wait_text "mas[$i][$j] = " 2
-        fi
         enter "${values[k]}"
         k=$((k + 1))
     done
 done
 wait_exit 0
-expect_exact 'Vvedenn mas:'
-expect_exact '    1    2    3'
-expect_exact '    4   -9    6'
-expect_exact '    7    8    5'
 expect_exact 'Rezyltat:'
-expect_exact '    1    3'
-expect_exact '    7    5'
+expect_exact '    3'
 
 # Ctrl-D at a prompt ends the input: the program ends at once with status 0
 # and writes nothing more.

@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# stringsort in a terminal: two lines, listed, then sorted by their sums.
+# stringsort in a terminal: two lines sorted by their sums. What the
+# dialogue cases cannot show: every prompt is on the screen before the
+# program waits for its answer, and a run in a terminal ends like one fed
+# from a pipe.
 #
 #   stringsort.sh PROGRAM
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
@@ -7,9 +10,6 @@ prog=$1
 
 term_start "$prog"
 wait_text 'Vvedite kolovo strok n = '
-enter x
-wait_text 'Eror, vvedeno nevernoe znachenie'
-wait_text 'Vvedite kolovo strok n = ' 2
 enter 2
 wait_text 'Vvedite razmer strok m = '
 enter 10
@@ -17,10 +17,7 @@ wait_text 'Vvedite 1 stroky:'
 enter 'Abc 5'
 wait_text 'Vvedite 2 stroky:'
 enter 'x Bcd -3'
-wait_text 'Vvedite algoritm sortirovki. a - v alfavitnom porjadke, b - po vozrastaniju sum.'
-screen | grep -x -F -e ' stroka: Abc 5' -e ' stroka: x Bcd -3' >"$TERM_ROOT/first"
-printf '%s\n' ' stroka: Abc 5' ' stroka: x Bcd -3' | cmp -s - "$TERM_ROOT/first" ||
-    fail "the lines are not listed in typed order"
+wait_text 'Vvedite algoritm sortirovki.'
 enter b
 wait_exit 0
 screen | grep -x -F -e ' stroka: Abc 5' -e ' stroka: x Bcd -3' | tail -n 2 >"$TERM_ROOT/sorted"
