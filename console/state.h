@@ -31,7 +31,7 @@ struct console_state {
     std::size_t typed_len = 0;
     bool line_utf8 = false;      // the current line is read as UTF-8 text
     bool line_converted = false; // ... and converted to Windows-1251
-    bool ended = false; // input ended, or output failed: the dialogue is over
+    bool ended = false;          // input ended, or output failed: the dialogue is over
 
     // Output: to out_fd, or appended to *out_str.
     int out_fd = 1;
@@ -40,7 +40,7 @@ struct console_state {
     bool out_terminal = false;  // standard output is a terminal (a console)
     bool out_line_start = true; // the last byte written was a line break, or none was
     bool write_failed = false;  // nothing more is tried once a write failed
-    bool failed = false;       // the run fails: output lost, or memory ran out
+    bool failed = false;        // the run fails: output lost, or memory ran out
 
     // Text: the locale's character set is UTF-8; the program keeps its
     // texts in Windows-1251 (use_cp1251); the output conversion is on

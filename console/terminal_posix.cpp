@@ -7,8 +7,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <string_view>
 #include <langinfo.h>
+#include <string_view>
 #include <strings.h>
 #include <termios.h>
 #include <unistd.h>
