@@ -10,7 +10,9 @@
 #   NAME_test   GoogleTest unit tests from tests/NAME/*_test.cpp (those
 #               named *_posix_test.cpp or *_windows_test.cpp on that system)
 #   NAME/CASE   one transcript test per directory tests/NAME/cases/CASE
-#               (and NAME/CASE/prefixes where the case holds a file "prefixes")
+#               (and NAME/CASE/prefixes where the case holds a file "prefixes");
+#               on Windows also per directory tests/NAME/windows-cases/CASE,
+#               behaviour only Windows has
 #
 # On Windows the cases listed in tests/windows/posix-only-cases are left out
 # (see cmake/WindowsTests.cmake), and the transcripts expect Windows line
@@ -150,6 +152,10 @@ function(add_program name)
     add_unit_tests(${name}_test ${name})
   endif()
   file(GLOB cases CONFIGURE_DEPENDS LIST_DIRECTORIES true ${test_dir}/cases/*)
+  if(WIN32)
+    file(GLOB windows_cases CONFIGURE_DEPENDS LIST_DIRECTORIES true ${test_dir}/windows-cases/*)
+    list(APPEND cases ${windows_cases})
+  endif()
   foreach(case_dir ${cases})
     get_filename_component(case_name ${case_dir} NAME)
     if(NOT IS_DIRECTORY ${case_dir} OR "${name}/${case_name}" IN_LIST POSIX_ONLY_CASES)

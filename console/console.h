@@ -42,7 +42,10 @@ private:
 
 // A program's main: runs its dialogue on standard input and output and
 // returns the exit status. program names it in messages on standard error.
-int run_stdio(const char* program, int (*run)(console&));
+// closing_note, in the program's own encoding, is shown on Windows where the
+// console window was opened for the program alone and closes as it ends: the
+// line says that a key closes the window, and the program waits for one.
+int run_stdio(const char* program, int (*run)(console&), std::string_view closing_note = {});
 
 // Memory ran out where the dialogue has no message of its own: says so in
 // one line on standard error and ends the dialogue. Returns the run's exit
@@ -57,8 +60,9 @@ enum class charset { bytes, utf8 };
 void open_memory(console& c, std::string_view input, std::string& out, charset chars = charset::bytes);
 // Connects the console to file descriptors (a pipe, a terminal).
 void open_descriptors(console& c, int in_fd, int out_fd);
-// Flushes what is still buffered. Returns the run's exit status: 1 when
-// output could not be written or memory ran out, else 0.
+// Flushes what is still buffered and, on a terminal, ends a last line left
+// without its line break. Returns the run's exit status: 1 when output could
+// not be written or memory ran out, else 0.
 int close(console& c);
 
 // Output. Nothing is written once the dialogue has ended.

@@ -40,6 +40,22 @@ bool fill(console_state& s) {
     return true;
 }
 
+// True when text is valid UTF-8 and holds at least one non-ASCII byte.
+bool is_utf8_text(std::string_view text) {
+    bool beyond_ascii = false;
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len = utf8_sequence(text.substr(i));
+        if (len == 0) return false;
+        beyond_ascii = true;
+        i += len;
+    }
+    return beyond_ascii;
+}
+
 void set_line(console_state& s, std::size_t begin, std::size_t end) {
     s.line = s.inbuf.data() + begin;
     s.line_len = end - begin;
@@ -47,7 +63,12 @@ void set_line(console_state& s, std::size_t begin, std::size_t end) {
     s.inbuf_begin = end;
     s.typed = s.line;
     s.typed_len = s.line_len;
-    if (s.convert_cp1251) {
+    // A line of single bytes that happens to be valid UTF-8 with letters
+    // beyond ASCII is, in practice, never Windows-1251: Cyrillic in
+    // Windows-1251 is almost never a valid UTF-8 sequence.
+    s.line_utf8 = s.utf8 || (s.utf8_lines && is_utf8_text(std::string_view(s.line, s.line_len)));
+    s.line_converted = s.line_utf8 && s.cp1251;
+    if (s.line_converted) {
         s.converted = utf8_to_cp1251(std::string_view(s.line, s.line_len));
         s.line = s.converted.data();
         s.line_len = s.converted.size();
@@ -112,7 +133,7 @@ typed_run read_typed_chars(console& c, std::size_t most) {
     std::string_view rest(s.line + s.pos, s.line_len - s.pos);
     typed_run run;
     std::size_t len = 0;
-    if (s.utf8 && !s.convert_cp1251) {
+    if (s.line_utf8 && !s.line_converted) {
         for (; run.chars < most && len < rest.size(); ++run.chars) {
             run.last = len;
             len += std::max<std::size_t>(utf8_sequence(rest.substr(len)), 1);
@@ -140,7 +161,7 @@ bool read_text(console& c, std::string& text, text_form form, line_end end) {
         return false;
     }
     std::size_t stop = s.line_len - (has_break ? 1 : 0);
-    if (form == text_form::converted || !s.convert_cp1251) {
+    if (form == text_form::converted || !s.line_converted) {
         text.assign(s.line + s.pos, stop - s.pos);
     } else if (s.pos == 0) {
         text.assign(s.typed, s.typed_len - (has_break ? 1 : 0));

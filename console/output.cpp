@@ -23,6 +23,8 @@ constexpr auto digit_pairs = [] {
     return pairs;
 }();
 
+} // namespace
+
 void append_output(console_state& s, const char* data, std::size_t size) {
     if (s.convert_cp1251) {
         append_as_utf8(s.outbuf, std::string_view(data, size));
@@ -32,10 +34,9 @@ void append_output(console_state& s, const char* data, std::size_t size) {
     if (s.outbuf.size() >= output_limit) flush_output(s);
 }
 
-} // namespace
-
 void flush_output(console_state& s) {
     if (s.outbuf.empty()) return;
+    s.out_line_start = s.outbuf.back() == '\n';
     if (s.out_str != nullptr) {
         s.out_str->append(s.outbuf);
     } else if (!s.write_failed && !sys::write_output(s, s.outbuf.data(), s.outbuf.size())) {

@@ -14,7 +14,22 @@ console::~console() = default;
 console_state& state_of(console& c) { return *c.state_; }
 const console_state& state_of(const console& c) { return *c.state_; }
 
-int run_stdio(const char* program, int (*run)(console&)) {
+namespace {
+
+// The console window was opened for this program and closes with it: the
+// person is told so, and the window stays until a key is pressed.
+void hold_window(console_state& s, std::string_view note) {
+    flush_output(s);
+    if (s.write_failed) return;
+    if (!s.out_line_start) append_output(s, "\n", 1);
+    append_output(s, note.data(), note.size());
+    flush_output(s);
+    if (!s.write_failed) sys::wait_key(s);
+}
+
+} // namespace
+
+int run_stdio(const char* program, int (*run)(console&), std::string_view closing_note) {
     int status = 0;
     try {
         console c;
@@ -26,6 +41,7 @@ int run_stdio(const char* program, int (*run)(console&)) {
         } catch (const std::bad_alloc&) {
             status = out_of_memory(c);
         }
+        if (!closing_note.empty() && sys::window_closes_at_end(s)) hold_window(s, closing_note);
         if (close(c) != 0) status = 1;
         sys::close_stdio(s);
     } catch (const std::bad_alloc&) {
@@ -49,6 +65,7 @@ void open_descriptors(console& c, int in_fd, int out_fd) {
     s.in_fd = in_fd;
     s.out_fd = out_fd;
     s.terminal = sys::is_terminal(in_fd);
+    s.out_terminal = sys::is_terminal(out_fd);
 }
 
 void report(const console_state& s, const char* what, int error) {
@@ -70,6 +87,12 @@ int out_of_memory(console& c) {
 int close(console& c) {
     console_state& s = state_of(c);
     flush_output(s);
+    // On a terminal the shell's prompt comes next, and it should start a
+    // line of its own, not follow the program's last question.
+    if (s.out_terminal && !s.out_line_start && !s.write_failed) {
+        append_output(s, "\n", 1);
+        flush_output(s);
+    }
     return s.failed ? 1 : 0;
 }
 

@@ -29,20 +29,28 @@ struct console_state {
     std::string converted;
     const char* typed = nullptr;
     std::size_t typed_len = 0;
-    bool ended = false; // input ended, or output failed: the dialogue is over
+    bool line_utf8 = false;      // the current line is read as UTF-8 text
+    bool line_converted = false; // ... and converted to Windows-1251
+    bool ended = false;          // input ended, or output failed: the dialogue is over
 
     // Output: to out_fd, or appended to *out_str.
     int out_fd = 1;
     std::string* out_str = nullptr;
     std::string outbuf;
-    bool write_failed = false; // nothing more is tried once a write failed
-    bool failed = false;       // the run fails: output lost, or memory ran out
+    bool out_terminal = false;  // standard output is a terminal (a console)
+    bool out_line_start = true; // the last byte written was a line break, or none was
+    bool write_failed = false;  // nothing more is tried once a write failed
+    bool failed = false;        // the run fails: output lost, or memory ran out
 
     // Text: the locale's character set is UTF-8; the program keeps its
-    // texts in Windows-1251 (use_cp1251); the conversion is on (both).
+    // texts in Windows-1251 (use_cp1251); the output conversion is on
+    // (both). utf8_lines: input in single bytes where a line that is valid
+    // UTF-8 and holds a non-ASCII byte is read as a UTF-8 line (redirected
+    // input on Windows, where a file of answers is often saved as UTF-8).
     bool utf8 = false;
     bool cp1251 = false;
     bool convert_cp1251 = false;
+    bool utf8_lines = false;
 
     // What the Windows system layer carries from one call to the next.
     struct windows_io {
@@ -61,6 +69,9 @@ const console_state& state_of(const console& c);
 
 // Writes the buffered output; on failure reports it once and ends the dialogue.
 void flush_output(console_state& s);
+// Adds bytes to the buffered output (converted where output is), whether or
+// not the dialogue has ended.
+void append_output(console_state& s, const char* data, std::size_t size);
 // Writes one line to standard error: the program's name, what happened and,
 // when error is not 0, the system's text for that errno value.
 void report(const console_state& s, const char* what, int error);
@@ -79,6 +90,10 @@ void open_stdio(console_state& s);
 void close_stdio(console_state& s);
 // Waits for one key press on the terminal s.in_fd.
 void wait_key(console_state& s);
+// True when the program's console window closes as the program ends: a
+// console of this process alone (one started for it, as from Explorer)
+// that standard output writes to. Never on POSIX systems.
+bool window_closes_at_end(const console_state& s);
 } // namespace sys
 
 } // namespace con

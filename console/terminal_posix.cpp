@@ -5,7 +5,10 @@
 #include <cerrno>
 #include <clocale>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <langinfo.h>
+#include <string_view>
 #include <strings.h>
 #include <termios.h>
 #include <unistd.h>
@@ -14,7 +17,31 @@ namespace con::sys {
 
 namespace {
 
+// True when the locale's name, as the environment gives it, names UTF-8 as
+// its codeset ("xx_YY.UTF-8", "xx_YY.utf8@variant", in any case). The
+// variables are taken in the order setlocale takes them for LC_CTYPE.
+bool locale_name_is_utf8() {
+    const char* name = nullptr;
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        name = std::getenv(variable);
+        if (name != nullptr && *name != '\0') break;
+        name = nullptr;
+    }
+    if (name == nullptr) return false;
+    const char* dot = std::strchr(name, '.');
+    if (dot == nullptr) return false;
+    std::string_view codeset(dot + 1);
+    codeset = codeset.substr(0, codeset.find('@'));
+    auto named = [codeset](std::string_view utf8) {
+        return codeset.size() == utf8.size() && ::strncasecmp(codeset.data(), utf8.data(), utf8.size()) == 0;
+    };
+    return named("UTF-8") || named("UTF8");
+}
+
+// A locale named UTF-8 is taken at its word even where it is not installed
+// (as often in containers): the person's terminal speaks UTF-8 all the same.
 bool locale_is_utf8() {
+    if (locale_name_is_utf8()) return true;
     const char* current = std::setlocale(LC_CTYPE, nullptr);
     std::string saved = current != nullptr ? current : "C";
     bool utf8 = false;
@@ -143,6 +170,7 @@ void open_stdio(console_state& s) {
     s.in_fd = 0;
     s.out_fd = 1;
     s.terminal = is_terminal(0);
+    s.out_terminal = is_terminal(1);
     s.utf8 = locale_is_utf8();
 }
 
@@ -172,5 +200,7 @@ void wait_key(console_state& s) {
     release_signals();
     key_fd = -1;
 }
+
+bool window_closes_at_end(const console_state& /*s*/) { return false; }
 
 } // namespace con::sys

@@ -212,8 +212,13 @@ void open_stdio(console_state& s) {
     ::_setmode(1, _O_BINARY);
     s.terminal = is_terminal(0);
     s.win.out_console = is_terminal(1);
+    s.out_terminal = s.win.out_console;
     // Typed lines come from the console's Unicode interface as UTF-8.
+    // Redirected input is single bytes, but a file of answers saved as
+    // UTF-8 (as Notepad saves by default) is read line by line as the
+    // person typed it.
     s.utf8 = s.terminal;
+    s.utf8_lines = !s.terminal;
 }
 
 void close_stdio(console_state& s) {
@@ -223,6 +228,14 @@ void close_stdio(console_state& s) {
     s.win.held_text.clear();
     ::_setmode(0, _O_TEXT);
     ::_setmode(1, _O_TEXT);
+}
+
+bool window_closes_at_end(const console_state& s) {
+    if (!s.win.out_console) return false;
+    // A console shared with cmd or PowerShell stays open after the program;
+    // one that only this process uses was made for it and goes with it.
+    DWORD processes[2];
+    return ::GetConsoleProcessList(processes, 2) == 1;
 }
 
 void wait_key(console_state& /*s*/) {

@@ -1,4 +1,10 @@
 #include "console.h"
+#include "cp1251.h"
 #include "studentdb.h"
 
-int main() { return con::run_stdio("studentdb", studentdb::run); }
+using con::operator""_cp;
+
+// Shown where the program's console window closes as it ends (Windows).
+constexpr std::string_view closing_note = "Нажмите любую клавишу, чтобы закрыть окно."_cp;
+
+int main() { return con::run_stdio("studentdb", studentdb::run, closing_note); }

@@ -176,8 +176,18 @@ wait_line_mode() {
 ended() { [ -s "$TERM_STATUS" ] && [ "$(tt display -p -t "$T" '#{pane_dead}')" = 1 ]; }
 
 # wait_exit [STATUS]: until the program has ended, with STATUS (default 0).
+# With TERM_CLOSING_NOTE set (a console window of the program's own on
+# Windows), the program must first show that line on a line of its own and
+# wait there; a key press then ends it.
 wait_exit() {
     local want=${1:-0} status deadline=$((SECONDS + TERM_TIMEOUT))
+    if [ -n "${TERM_CLOSING_NOTE:-}" ]; then
+        wait_text "$TERM_CLOSING_NOTE"
+        still_count "$TERM_CLOSING_NOTE" 1
+        ended && fail "the program ended without waiting for a key"
+        expect_exact "$TERM_CLOSING_NOTE"
+        key x
+    fi
     until ended; do
         [ "$SECONDS" -lt "$deadline" ] || fail "the program did not end within ${TERM_TIMEOUT}s"
         sleep 0.05

@@ -23,3 +23,11 @@ wait_exit 0
 screen | grep -x -F -e ' stroka: Abc 5' -e ' stroka: x Bcd -3' | tail -n 2 >"$TERM_ROOT/sorted"
 printf '%s\n' ' stroka: x Bcd -3' ' stroka: Abc 5' | cmp -s - "$TERM_ROOT/sorted" ||
     fail "the lines are not sorted by their sums"
+
+# The result's last line has no line break of its own: on a terminal the
+# program ends it, so the shell's prompt starts a line of its own.
+term_shell
+enter "printf '1\\n5\\nab 1\\nb\\n' | $(realpath -- "$prog")"
+wait_text '$ ' 2
+expect_exact ' stroka: ab 1'
+expect_exact '$ '

@@ -13,6 +13,10 @@
 # the terminal stays in one-key mode for the whole run, so a key wait shows
 # only in what the program does: it holds its message until a key comes,
 # takes that key whole without echo, and leaves what follows it alone.
+#
+# Wine gives the program a console of its own, as Explorer does: every run
+# ends with the program's line that a key closes the window, and a wait
+# for that key (see wait_exit).
 set -u
 which=$1
 exe=$(realpath -- "$2") || exit 1
@@ -25,6 +29,11 @@ trap 'rm -rf "$wrapper_dir"' EXIT
 prog=$wrapper_dir/$which
 printf '#!/bin/sh\nexec wine "%s"\n' "$exe" >"$prog"
 chmod +x "$prog"
+
+case $which in
+studentdb | linefind) export TERM_CLOSING_NOTE='Нажмите любую клавишу, чтобы закрыть окно.' ;;
+*) export TERM_CLOSING_NOTE="Nazhmite ljubuju klavishu, chtoby zakryt' okno." ;;
+esac
 
 if [ "$which" = linefind ]; then
     bash "$terminal_dir/linefind.sh" "$prog"
