@@ -216,8 +216,16 @@ outcome run_program(const std::string& program, const fs::path& work, const fs::
     for (const auto& var : env) block += widen(var) + L'\0';
     block += L'\0';
     PROCESS_INFORMATION process{};
-    BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
-                                  block.data(), work.c_str(), &start, &process);
+    // Under Wine on a loaded machine a start now and then fails with an
+    // internal error before the program runs at all; such a start is tried
+    // again, any other failure is reported.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt > 0) Sleep(200);
+        started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                                 block.data(), work.c_str(), &start, &process);
+        if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+    }
     CloseHandle(in);
     CloseHandle(out);
     if (!started) {
