@@ -33,6 +33,11 @@ std::size_t free_slot(const sentence_slot* slots, std::size_t mask, std::size_t 
 
 constexpr std::size_t huge_page = std::size_t{2} * 1024 * 1024;
 
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+// Whether new_large maps memory of this size itself.
+bool mapped_apart(std::size_t size) { return size >= huge_page && size <= SIZE_MAX - huge_page; }
+#endif
+
 // Zero-filled memory of size bytes, or null. The index and the nodes of a
 // long list are read at random places; on huge pages, where Linux offers
 // them, those reads do not also miss the address translation cache, and
@@ -41,7 +46,7 @@ constexpr std::size_t huge_page = std::size_t{2} * 1024 * 1024;
 // would keep mapped, so the address space used stays close to the memory.
 void* new_large(std::size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (size >= huge_page && size <= SIZE_MAX - huge_page) {
+    if (mapped_apart(size)) {
         void* mapped = ::mmap(nullptr, size + huge_page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (mapped == MAP_FAILED) return nullptr;
         char* start = static_cast<char*>(mapped);
@@ -62,7 +67,7 @@ void* new_large(std::size_t size) {
 // Frees what new_large(size) gave.
 void free_large(void* p, std::size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (size >= huge_page && size <= SIZE_MAX - huge_page) {
+    if (mapped_apart(size)) {
         ::munmap(p, size);
         return;
     }
