@@ -65,7 +65,7 @@ void* new_large(std::size_t size) {
 }
 
 // Frees what new_large(size) gave.
-void free_large(void* p, std::size_t size) {
+void free_large(void* p, [[maybe_unused]] std::size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     if (mapped_apart(size)) {
         ::munmap(p, size);
