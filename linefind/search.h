@@ -46,8 +46,9 @@ inline constexpr std::size_t block_size = std::size_t{1024} * 1024;
 bool open_text_file(text_file& file, const std::string& name, std::size_t block = block_size);
 void close_text_file(text_file& file);
 
-// Finds the searched string in the text. Where its first byte is rare in the
-// text, memchr passes over the bytes far faster than memmem scans them; once
+// Finds the searched string in the text. Where its first and last bytes
+// rarely stand at its distance apart in the text, a pass that looks only at
+// those two bytes goes over the text far faster than memmem scans it; once
 // false candidates cost more than the bytes passed, memmem takes over for
 // good, so the search stays linear.
 struct string_finder {

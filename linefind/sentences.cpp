@@ -1,10 +1,12 @@
 #include "sentences.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
 #if defined(__linux__)
 #include <sys/mman.h> // huge pages for large tables
+#include <unistd.h>
 #endif
 
 namespace linefind {
@@ -29,31 +31,59 @@ std::size_t free_slot(const sentence_slot* slots, std::size_t mask, std::size_t 
     return i;
 }
 
-// A large table is probed at random places; on huge pages (where Linux
-// offers them) those probes do not also miss the address translation cache.
-sentence_slot* new_table(std::size_t n) {
+constexpr std::size_t huge_page = std::size_t{2} * 1024 * 1024;
+
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::size_t huge_page = std::size_t{2} * 1024 * 1024;
-    std::size_t bytes = n * sizeof(sentence_slot);
-    if (bytes >= huge_page) {
-        if (void* p = std::aligned_alloc(huge_page, bytes)) {
-            ::madvise(p, bytes, MADV_HUGEPAGE);
-            std::memset(p, 0, bytes);
-            return static_cast<sentence_slot*>(p);
-        }
+// Whether new_large maps memory of this size itself.
+bool mapped_apart(std::size_t size) { return size >= huge_page && size <= SIZE_MAX - huge_page; }
+#endif
+
+// Zero-filled memory of size bytes, or null. The index and the nodes of a
+// long list are read at random places; on huge pages, where Linux offers
+// them, those reads do not also miss the address translation cache, and
+// the memory costs a few hundred page faults fewer per megabyte. The pages
+// are mapped exactly, without the alignment's slack that aligned_alloc
+// would keep mapped, so the address space used stays close to the memory.
+void* new_large(std::size_t size) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (mapped_apart(size)) {
+        void* mapped = ::mmap(nullptr, size + huge_page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED) return nullptr;
+        char* start = static_cast<char*>(mapped);
+        auto misalignment = reinterpret_cast<std::uintptr_t>(start) % huge_page;
+        std::size_t before = misalignment == 0 ? 0 : huge_page - misalignment;
+        if (before > 0) ::munmap(start, before);
+        // The length of a mapping is a whole number of pages.
+        std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+        std::size_t kept = (size + page - 1) / page * page;
+        if (huge_page - before > kept - size) ::munmap(start + before + kept, huge_page - before - (kept - size));
+        ::madvise(start + before, size, MADV_HUGEPAGE);
+        return start + before;
     }
 #endif
-    return static_cast<sentence_slot*>(std::calloc(n, sizeof(sentence_slot)));
+    return std::calloc(1, size);
+}
+
+// Frees what new_large(size) gave.
+void free_large(void* p, [[maybe_unused]] std::size_t size) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (mapped_apart(size)) {
+        ::munmap(p, size);
+        return;
+    }
+#endif
+    std::free(p);
 }
 
 // False, with the index as it was, when there is no memory for the table.
 bool grow(sentence_list& list) {
     std::size_t n = list.slots == nullptr ? first_slots : (list.mask + 1) * 2;
-    sentence_slot* slots = new_table(n);
+    if (n > SIZE_MAX / sizeof(sentence_slot)) return false;
+    auto* slots = static_cast<sentence_slot*>(new_large(n * sizeof(sentence_slot)));
     if (slots == nullptr) return false;
     for (std::size_t i = 0; list.slots != nullptr && i <= list.mask; ++i)
         if (list.slots[i].node != nullptr) slots[free_slot(slots, n - 1, list.slots[i].hash)] = list.slots[i];
-    std::free(static_cast<void*>(list.slots));
+    if (list.slots != nullptr) free_large(list.slots, (list.mask + 1) * sizeof(sentence_slot));
     list.slots = slots;
     list.mask = n - 1;
     return true;
@@ -105,10 +135,41 @@ sentence_node* find(const sentence_list& list, std::string_view text, std::size_
     for (std::size_t i = hash & list.mask; list.slots[i].node != nullptr; i = (i + 1) & list.mask) {
         sentence_node* node = list.slots[i].node;
         if (list.slots[i].hash == hash && node->size == text.size() &&
-            (text.empty() || std::memcmp(node->text, text.data(), text.size()) == 0))
+            (text.empty() || std::memcmp(node + 1, text.data(), text.size()) == 0))
             return node;
     }
     return nullptr;
+}
+
+constexpr std::size_t first_block_size = std::size_t{16} * 1024;
+constexpr std::size_t most_block_size = huge_page;
+constexpr std::size_t node_alignment = alignof(sentence_node);
+static_assert(sizeof(node_block) % node_alignment == 0 && sizeof(sentence_node) % node_alignment == 0);
+
+// Room for a node of text_size bytes of text, cut from the current block or
+// from a new one; null when there is no memory for it. Each block is twice
+// as large as the one before, up to two megabytes (huge pages where Linux
+// offers them), so a short list takes little memory and a long one few
+// blocks; a node larger than that gets a block of its own size. Since a
+// block is left only for a node that does not fit, the bytes left unused at
+// its end are fewer than those of that node.
+sentence_node* new_node(sentence_list& list, std::size_t text_size) {
+    constexpr std::size_t most_text = SIZE_MAX - sizeof(node_block) - sizeof(sentence_node) - node_alignment;
+    if (text_size > most_text) return nullptr;
+    std::size_t bytes = (sizeof(sentence_node) + text_size + node_alignment - 1) & ~(node_alignment - 1);
+    if (list.block == nullptr || list.block->size - list.block_used < bytes) {
+        std::size_t size = list.block == nullptr ? first_block_size : std::min(list.block->size * 2, most_block_size);
+        size = std::max(size, sizeof(node_block) + bytes);
+        auto* block = static_cast<node_block*>(new_large(size));
+        if (block == nullptr) return nullptr;
+        block->previous = list.block;
+        block->size = size;
+        list.block = block;
+        list.block_used = sizeof(node_block);
+    }
+    auto* node = reinterpret_cast<sentence_node*>(reinterpret_cast<char*>(list.block) + list.block_used);
+    list.block_used += bytes;
+    return node;
 }
 
 // Appends a copy of text (of hash hash) with count 1. Without memory for
@@ -119,19 +180,14 @@ void append(sentence_list& list, std::string_view text, std::size_t hash) {
         list.out_of_memory = true;
         return;
     }
-    if (text.size() > SIZE_MAX - sizeof(sentence_node) - 1) {
-        list.out_of_memory = true;
-        return;
-    }
-    auto* node = static_cast<sentence_node*>(std::calloc(1, sizeof(sentence_node) + text.size() + 1));
+    sentence_node* node = new_node(list, text.size());
     if (node == nullptr) {
         list.out_of_memory = true;
         return;
     }
-    node->text = reinterpret_cast<char*>(node + 1);
     node->size = text.size();
     node->count = 1;
-    if (!text.empty()) std::memcpy(node->text, text.data(), text.size());
+    if (!text.empty()) std::memcpy(node + 1, text.data(), text.size());
     list.slots[free_slot(list.slots, list.mask, hash)] = sentence_slot{hash, node};
     ++list.used;
     node->next = list.head == nullptr ? node : list.head;
@@ -195,7 +251,7 @@ void print_sentences(con::console& c, const sentence_list& list) {
     const sentence_node* node = list.head;
     if (node == nullptr) return;
     do {
-        std::string_view text(node->text, node->size);
+        std::string_view text = sentence_text(*node);
         pad(c, width_of(text, list.utf8), text_width);
         if (list.utf8) {
             con::write_as_typed(c, text);
@@ -208,17 +264,18 @@ void print_sentences(con::console& c, const sentence_list& list) {
     } while (node != list.head);
 }
 
+std::string_view sentence_text(const sentence_node& node) {
+    return {reinterpret_cast<const char*>(&node + 1), node.size};
+}
+
 void free_sentences(sentence_list& list) {
-    if (list.head != nullptr) {
-        sentence_node* node = list.head->next;
-        while (node != list.head) {
-            sentence_node* next = node->next;
-            std::free(node);
-            node = next;
-        }
-        std::free(list.head);
+    // Every node lives in a block, so the blocks are all there is to free.
+    for (node_block* block = list.block; block != nullptr;) {
+        node_block* previous = block->previous;
+        free_large(block, block->size);
+        block = previous;
     }
-    std::free(static_cast<void*>(list.slots));
+    if (list.slots != nullptr) free_large(list.slots, (list.mask + 1) * sizeof(sentence_slot));
     list = sentence_list{};
 }
 

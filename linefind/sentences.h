@@ -13,15 +13,26 @@
 
 namespace linefind {
 
+// A node and, right after it, the sentence's bytes. A zero byte read from
+// the file is an ordinary character, so size, not a terminating zero, tells
+// where the text ends.
 struct sentence_node {
     // 64 bits: a file of more than 2^31 equal sentences must not wrap the count.
     std::int64_t count;
-    // The sentence's bytes, kept in the same heap block right after the node.
-    // A zero byte read from the file is an ordinary character, so size, not
-    // the terminating zero, tells where the text ends.
-    char* text;
     std::size_t size;
     sentence_node* next;
+};
+
+// The text kept after the node.
+std::string_view sentence_text(const sentence_node& node);
+
+// Nodes are cut from large blocks, one after another, rather than each
+// taken from the heap on its own: a search may find millions of distinct
+// sentences, and a heap block apiece costs more time and memory than the
+// sentences themselves. The blocks are freed together.
+struct node_block {
+    node_block* previous; // the block filled before this one, or null
+    std::size_t size;     // bytes of the block, this header included
 };
 
 // One slot of the index. The hash is kept here as well, so that a probe
@@ -34,6 +45,8 @@ struct sentence_slot {
 struct sentence_list {
     sentence_node* head = nullptr;  // the first sentence found; null while the list is empty
     sentence_node* last = nullptr;  // the node whose next is the head
+    node_block* block = nullptr;    // the block new nodes are cut from, the last one taken
+    std::size_t block_used = 0;     // bytes of that block in use, its header included
     sentence_slot* slots = nullptr; // open addressing, linear probing
     std::size_t mask = 0;           // number of slots - 1 (a power of two)
     std::size_t used = 0;

@@ -20,7 +20,7 @@ inline Rows walk(const linefind::sentence_list& list) {
     if (head == nullptr) return rows;
     const linefind::sentence_node* node = head;
     do {
-        rows.emplace_back(std::string(node->text, node->size), node->count);
+        rows.emplace_back(std::string(linefind::sentence_text(*node)), node->count);
         node = node->next;
     } while (node != head && rows.size() < 1'000'000);
     return rows;

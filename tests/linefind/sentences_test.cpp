@@ -60,15 +60,16 @@ TEST(SentenceList, CaseLeadingBreakAndZeroBytesMakeDistinctTexts) {
 }
 
 // A stream of sentence texts that repeat, with enough distinct ones to grow
-// the index several times.
+// the index several times, past the sizes kept on huge pages (where the
+// index and the node blocks take two megabytes and more).
 std::vector<std::string> repeating_texts() {
     std::vector<std::string> texts;
     unsigned seed = 12345;
-    for (int i = 0; i < 20000; ++i) {
+    for (int i = 0; i < 150000; ++i) {
         seed = seed * 1103515245u + 12345u;
         // Appended piece by piece: "s" + std::string trips a false -Wrestrict of GCC 12 at -O3.
         std::string text(1, 's');
-        text += std::to_string((seed >> 8) % 7000);
+        text += std::to_string((seed >> 8) % 100000);
         text += '.';
         texts.push_back(text);
     }
