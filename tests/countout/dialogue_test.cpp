@@ -65,7 +65,7 @@ TEST(CountOut, TakesOnlyTheFirstCharacterOfASmallLOrR) {
     std::string expected(direction_question);
     for (int i = 0; i < 4; ++i) expected += bad_direction;
     EXPECT_EQ(s.output(), expected);
-    std::free(last);
+    countout::free_soldier(last);
 }
 
 TEST(CountOut, EndOfInputFreesTheWholeRing) {
