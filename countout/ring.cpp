@@ -106,12 +106,38 @@ std::int32_t read_up_to(con::console& c, std::int32_t value, std::int32_t most) 
 
 std::int32_t read_positive(con::console& c, std::int32_t value) { return read_up_to(c, value, INT32_MAX); }
 
+namespace {
+
+// The common case of read_name at once: a line already typed whose first
+// characters, up to the 9th or the line break, are all ASCII, so that each
+// is one byte in every character set. Copies them into s.name and returns
+// how many were taken; 0, with nothing taken, when the characters must be
+// read one at a time.
+std::size_t take_plain_name(con::console& c, soldier& s) {
+    constexpr auto most = static_cast<std::size_t>(name_chars - 1);
+    std::string_view line = con::typed_ahead(c);
+    std::size_t n = 0;
+    while (n < most && n < line.size() && static_cast<unsigned char>(line[n]) < 0x80) {
+        if (line[n++] == '\n') break;
+    }
+    if (n == 0 || (n < most && line[n - 1] != '\n')) return 0;
+    line.copy(s.name, n);
+    con::take_typed(c, n);
+    return n;
+}
+
+} // namespace
+
 bool read_name(con::console& c, soldier& s) {
     for (;;) {
         std::size_t at = 0;
         std::size_t last = 0; // where the last character taken starts
         int budget = name_chars;
         con::discard(c);
+        if (std::size_t taken = take_plain_name(c, s); taken > 0) {
+            last = taken - 1;
+            budget = 0;
+        }
         while (--budget > 0) {
             std::string_view ch = con::read_typed_char(c);
             if (ch.empty()) return false;
