@@ -35,7 +35,7 @@ std::size_t select_bit(std::uint64_t w, std::size_t rank) {
     std::size_t before = byte == 0 ? 0 : (below >> (8 * byte - 8)) & 0xff;
     auto bits = static_cast<unsigned>((w >> (8 * byte)) & 0xff);
     for (std::size_t r = rank - before; r > 0; --r) bits &= bits - 1;
-    return 8 * byte + static_cast<std::size_t>(std::countr_zero(bits));
+    return std::size_t{8} * byte + static_cast<std::size_t>(std::countr_zero(bits));
 }
 
 // Position (0-based) of the soldier of the given rank among those left. The
@@ -111,6 +111,7 @@ void start_count(count_state& s, soldier* start, std::int32_t step, char directi
 bool index_count(count_state& s) {
     end_count(s);
     std::size_t n = s.left;
+    if (n < 2) return false; // no one to count out
     std::size_t words = (n + word_bits - 1) / word_bits;
     // Soldiers built one after another lie side by side in their blocks:
     // a position then finds its soldier from a few runs kept in cache.
