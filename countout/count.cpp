@@ -111,7 +111,7 @@ void start_count(count_state& s, soldier* start, std::int32_t step, char directi
 bool index_count(count_state& s) {
     end_count(s);
     std::size_t n = s.left;
-    if (n < 2) return false; // no one to count out
+    if (n < 2) return true; // the one left is already alone in the ring
     std::size_t words = (n + word_bits - 1) / word_bits;
     // Soldiers built one after another lie side by side in their blocks:
     // a position then finds its soldier from a few runs kept in cache.

@@ -53,7 +53,7 @@ void start_count(count_state& s, soldier* start, std::int32_t step, char directi
 // Builds the index for the soldiers left, settles on it the order in which
 // they leave, and unlinks all but the last one from the ring; s.current is
 // then that last one. False, with the count still walking and the ring
-// untouched, when memory runs out or no soldier is left to count out.
+// untouched, when memory runs out.
 bool index_count(count_state& s);
 
 // Counts out the next soldier (s.left >= 2) and returns it, out of the ring,

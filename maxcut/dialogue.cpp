@@ -197,8 +197,9 @@ char* format_element(char* out, int value) {
     // Sixteen spaces, then the eight digits of v with its leading zeros
     // turned into spaces and the sign before the first digit: the text is
     // its last len characters.
-    char text[32];
-    std::memset(text, ' ', 16);
+    // 16 more after the digits: the copy out is always 16 characters long.
+    char text[40];
+    std::memset(text, ' ', sizeof text);
     std::memcpy(text + 16, &four_digits[(v / 10000) * 4], 4);
     std::memcpy(text + 20, &four_digits[(v % 10000) * 4], 4);
     std::uint64_t digits = 0;

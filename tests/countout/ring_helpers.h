@@ -67,11 +67,15 @@ inline outcome program_count(int n, int start, std::int32_t step, char direction
     countout::count_state s;
     countout::start_count(s, nth(head, start), step, direction);
     if (indexed && !countout::index_count(s)) std::abort();
+    // Every soldier must be out of the ring before it is handed back: with
+    // the index they all are before the first one, and only the last one
+    // is left in a ring of its own; walking, each leaves as it is counted
+    // out, and its neighbours are still in the ring.
+    if (indexed && (s.current->next != s.current || s.current->prev != s.current)) std::abort();
     outcome result;
     while (s.left > 1) {
         soldier* gone = countout::leave_next(s);
-        // The soldier must be out of the ring before it is handed back.
-        if (gone->prev->next == gone || gone->next->prev == gone) std::abort();
+        if (!indexed && (gone->prev->next == gone || gone->next->prev == gone)) std::abort();
         result.order.push_back(number_of(gone));
         countout::free_soldier(gone);
     }
