@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """The benchmark report of the programs listed in programs.list.
 
-    bench/report.py [--quick] [--limit SECONDS] [--build DIR] [PROGRAM...]
+    bench/report.py [--quick] [--limit SECONDS] [--build DIR] [--previous FILE] [PROGRAM...]
 
 Builds the programs in release mode (build/bench), generates the inputs into
 bench/out/inputs/ (kept between runs and remade when their generator
 changes), runs every workload at three sizes n, 4n and 16n beside its floor
 (bench/measure.cpp: the same input read and the same output written, nothing
-else), fits the growth exponent and prints one block per workload. A full run
+else), fits the growth exponent and prints one block per workload; the
+summary gives every workload's CPU time over the previous report's (the
+bench/RESULTS.md about to be replaced, or --previous FILE), and stringsort's
+alphabetical order is timed beside `LC_ALL=C sort` of the same lines. A full run
 of every program also writes bench/RESULTS.md; a quick run or a run of some
 programs writes bench/out/report.md instead, so the kept figures always come
 from a full run. Where gnuplot is installed, bench/out/growth.png draws the
@@ -23,6 +26,7 @@ import datetime
 import math
 import os
 import platform
+import re
 import shutil
 import subprocess
 import sys
@@ -139,6 +143,20 @@ def stringsort(choice, seed):
     return case
 
 
+def sort_lines(choice, seed):
+    """The lines the stringsort case types, alone, for `sort` to sort: what a user would otherwise run."""
+    def versus(n):
+        typed_input = stringsort(choice, seed)(n).stdin
+        lines = INPUTS / f"stringsort-{choice}-{n}.lines"
+        if not lines.exists() or lines.stat().st_mtime < typed_input.stat().st_mtime:
+            # The typed input: n, m, the n lines, the sort choice.
+            typed_lines = typed_input.read_bytes().split(b"\n")
+            lines.write_bytes(b"".join(line + b"\n" for line in typed_lines[2:2 + n]))
+        return [shutil.which("sort") or "/usr/bin/sort"], Case(lines)
+
+    return versus
+
+
 def matrix(program):
     def case(side):
         return Case(python_gen(program, f"{program}-{side}.txt", side))
@@ -155,6 +173,9 @@ class Workload(NamedTuple):
     quick: tuple  # the three sizes of a quick run
     case: Callable
     matrix: bool = False  # sizes are a square matrix's side; the fit counts its elements
+    versus: Callable = None  # size -> (command, Case): another program doing the same work, timed beside
+    versus_name: str = ""  # what it is, in a sentence
+    versus_short: str = ""  # and in a column's heading
 
     def count(self, size):
         return size * size if self.matrix else size
@@ -183,7 +204,8 @@ WORKLOADS = [
     Workload("linefind", "frequent word", "a text file searched for a frequent word (about 1 word in 40)",
              "sentences", sizes(625_000), sizes(80_000), linefind("frequent")),
     Workload("stringsort", "alphabetical", "lines of up to 63 characters sorted alphabetically", "lines",
-             sizes(12_500), sizes(1_600), stringsort("a", 1)),
+             sizes(12_500), sizes(1_600), stringsort("a", 1), versus=sort_lines("a", 1),
+             versus_name="`LC_ALL=C sort` of the same lines", versus_short="sort"),
     Workload("stringsort", "by sums", "lines of up to 63 characters sorted by the sums of their numbers",
              "lines", sizes(12_500), sizes(1_600), stringsort("b", 3)),
     # The size is typed in three characters at most, so 999 stands for 1000.
@@ -311,6 +333,7 @@ class Point(NamedTuple):
     program: Time = None
     floor: Time = None
     note: str = ""  # why there is no measurement
+    versus: Time = None  # the workload's other program, where it has one
 
 
 class Result(NamedTuple):
@@ -360,7 +383,14 @@ def measure(workload, binary, quick, limit):
             points.append(Point(size, note="failed: the floor did not end with status 0"))
             break
         io = io_bytes(case)
-        points.append(Point(size, program, floor))
+        versus = None
+        if workload.versus is not None:
+            command, other = workload.versus(size)
+            warm(other.stdin)
+            # Run as often as the program was, so that both are the fastest of as many runs.
+            versus = fastest(lambda: measured(["run", *command], other, "versus.out"),
+                             always=program.wall < REPEAT_BELOW)
+        points.append(Point(size, program, floor, versus=versus))
         log(f"  {workload.program}, {workload.short}, {workload.label(size)}: {program.cpu:.3f} s CPU, "
             f"floor {floor.cpu:.4f} s")
     fit = [(workload.count(p.size), p.program.cpu) for p in points if p.program]
@@ -427,6 +457,13 @@ def block(result):
         text += f" At {at}: {megabytes(read)} read, {megabytes(written)} written."
     lines.append(text)
     lines += [f"{w.label(p.size)}: {p.note}." for p in result.points if p.note]
+    paired = [p for p in result.points if p.program and p.versus]
+    if paired:
+        lines += ["", paragraph(f"Against {w.versus_name}, timed beside it the same way (CPU seconds, user + "
+                                f"sys; × is the program's over the other's):"), "",
+                  table([w.unit, f"{w.program} CPU s", f"{w.versus_short} CPU s", "×"],
+                        [[w.label(p.size), seconds(p.program.cpu), seconds(p.versus.cpu), ratio(p.program, p.versus)]
+                         for p in paired], "rrrr")]
     return "\n".join(lines)
 
 
@@ -437,7 +474,38 @@ def started(t):
             f"{t.peak_kb / 1024:,.1f} MB), a fixed cost inside every figure below.")
 
 
-def summary(results):
+def previous_figures(path):
+    """The summary of an earlier report: (program, workload) -> (largest size, CPU s), and the commit it
+    names; empty when there is none."""
+    figures, made_from = {}, ""
+    if not path.exists():
+        return figures, made_from
+    text = path.read_text()
+    found = re.search(r"from commit (\w+)", text)
+    made_from = found.group(1) if found else ""
+    in_summary = False
+    for line in text.splitlines():
+        if line.startswith("## "):
+            in_summary = line == "## Summary"
+            continue
+        cells = [c.strip() for c in line.strip().strip("|").split("|")]
+        if in_summary and len(cells) >= 4 and cells[0] not in ("program", "") and not cells[0].startswith("-"):
+            try:
+                figures[(cells[0], cells[1])] = (cells[2], float(cells[3].replace(",", "")))
+            except ValueError:
+                pass
+    return figures, made_from
+
+
+def against_before(r, last, before):
+    """The CPU seconds at the largest size over the previous report's, where it ran the same size."""
+    kept = before.get((r.workload.program, r.workload.short))
+    if last is None or kept is None or kept[0] != r.workload.label(last.size) or kept[1] <= 0:
+        return "-"
+    return f"{last.program.cpu / kept[1]:.2f}"
+
+
+def summary(results, before):
     rows = []
     for r in results:
         ran = [p for p in r.points if p.program]
@@ -445,8 +513,10 @@ def summary(results):
         rows.append([r.workload.program, r.workload.short,
                      r.workload.label(last.size) if last else "-",
                      seconds(last.program.cpu) if last else "-",
-                     ratio(last.program, last.floor) if last else "-", exponent(r.exponent)])
-    return table(["program", "workload", "largest size", "CPU s", "× floor", "growth"], rows, "llrrrr")
+                     ratio(last.program, last.floor) if last else "-", exponent(r.exponent),
+                     against_before(r, last, before)])
+    return table(["program", "workload", "largest size", "CPU s", "× floor", "growth", "× before"], rows,
+                 "llrrrrr")
 
 
 METHOD = (
@@ -470,6 +540,10 @@ COLUMNS = [
     ("× floor", "the program's CPU seconds (user + sys) divided by the floor's: how far above the least "
      "possible cost it is."),
     ("CPU s (summary)", "user + sys seconds at the largest size run."),
+    ("× before (summary)", "the CPU seconds at the largest size over the figure of the previous report "
+     "(the bench/RESULTS.md this run replaces, or the one given with --previous), where that report ran "
+     "the same size: below 1 is faster. The two runs are apart in time, perhaps on a machine otherwise "
+     "busy: a change of a few per cent is noise."),
     ("growth", "the slope of the least-squares line through log CPU seconds against log size over the "
      "sizes run: about 1 for linear work, 1.1 for n log n, 2 for quadratic. \"steep\" marks a slope of "
      f"{STEEP:g} or more, more than sorting explains. Work over scattered memory grows a little faster "
@@ -515,7 +589,7 @@ def duration(s):
     return f"{s // 60:.0f} min {s % 60:.0f} s" if s >= 60 else f"{s:.0f} s"
 
 
-def render(results, missing, starts, quick, build_dir, loads, elapsed, picture):
+def render(results, missing, starts, quick, build_dir, loads, elapsed, picture, before, before_commit):
     banner = "**QUICK RUN: figures not for quoting.** The sizes are small, to check that the report works."
     when = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
     cores = os.cpu_count() or 1
@@ -529,10 +603,15 @@ def render(results, missing, starts, quick, build_dir, loads, elapsed, picture):
     else:
         about.append(f"Load average {loads[0]:.1f} at the start, {loads[1]:.1f} at the end, on {cores} cores.")
     about.append(f"Time against size: `{picture}`." if picture else "gnuplot is not installed: no picture.")
+    if before:
+        about.append("The previous figures (× before) are those of the report made from "
+                     f"{'commit ' + before_commit if before_commit else 'an earlier commit'}.")
+    else:
+        about.append("No previous report to compare with.")
     text = "# Benchmark results\n\n" + (banner + "\n\n" if quick else "")
     text += paragraph(" ".join(about)) + "\n"
     text += "\n## Columns\n\n" + legend() + "\n\n## Summary\n\n"
-    text += summary(results) + "\n"
+    text += summary(results, before) + "\n"
     for program in missing:
         text += f"\n{program}: no workload defined in bench/report.py.\n"
     current = None
@@ -601,6 +680,9 @@ def main():
                         help="skip a size predicted to take more CPU seconds than this (default 60)")
     parser.add_argument("--build", type=Path, default=ROOT / "build" / "bench", metavar="DIR",
                         help="the release build directory (default build/bench)")
+    parser.add_argument("--previous", type=Path, default=BENCH / "RESULTS.md", metavar="FILE",
+                        help="the earlier report to compare with (default bench/RESULTS.md, read before "
+                             "it is replaced)")
     parser.add_argument("programs", nargs="*", metavar="PROGRAM", help="only these programs")
     args = parser.parse_args()
     listed = (ROOT / "programs.list").read_text().split()
@@ -609,6 +691,7 @@ def main():
         parser.error(f"not in programs.list: {', '.join(unknown)}")
     chosen = [p for p in listed if not args.programs or p in args.programs]
 
+    before, before_commit = previous_figures(args.previous)
     begun, load_at_start = time.perf_counter(), os.getloadavg()[0]
     build_dir = args.build.resolve()
     bin_dir = build(build_dir, chosen)
@@ -628,7 +711,7 @@ def main():
     shutil.rmtree(RUN)
     picture = draw(results)
     report = render(results, missing, starts, args.quick, build_dir, (load_at_start, os.getloadavg()[0]),
-                    time.perf_counter() - begun, picture)
+                    time.perf_counter() - begun, picture, before, before_commit)
     print(report, end="")
     kept = not args.quick and chosen == listed
     target = BENCH / "RESULTS.md" if kept else OUT / "report.md"

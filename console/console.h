@@ -116,6 +116,15 @@ enum class got { value, retry, end };
 // stored only with got::value. Out-of-range numbers wrap modulo 2^32.
 got read_int(console& c, std::int32_t& value, int width = 0);
 
+// For readers that take many values from typed lines at once: the rest of
+// the current line, after taking the next line when the current one is
+// used up and the next one has already come in. Never waits, so never
+// flushes output; empty when a read would have to wait, or has ended.
+// Bytes read from the view are taken with take_typed.
+std::string_view typed_ahead(console& c);
+// Takes n bytes (at most the view's size) of what typed_ahead showed.
+void take_typed(console& c, std::size_t n);
+
 // The validated prompt of the dialogues: prompt (when not empty) before
 // every attempt, and after an answer that is not a number or lies outside
 // [min, max] the error text and a discard of the rest of the line.

@@ -204,6 +204,22 @@ got read_int(console& c, std::int32_t& value, int width) {
     return got::value;
 }
 
+std::string_view typed_ahead(console& c) {
+    console_state& s = state_of(c);
+    if (s.ended) return {};
+    if (s.pos == s.line_len) {
+        // The next line without a wait: only when its line break is here.
+        if (s.inbuf_begin == s.inbuf_end) return {};
+        const void* nl = std::memchr(s.inbuf.data() + s.inbuf_begin, '\n', s.inbuf_end - s.inbuf_begin);
+        if (nl == nullptr) return {};
+        set_line(s, s.inbuf_begin,
+                 static_cast<std::size_t>(static_cast<const char*>(nl) - s.inbuf.data()) + 1);
+    }
+    return {s.line + s.pos, s.line_len - s.pos};
+}
+
+void take_typed(console& c, std::size_t n) { state_of(c).pos += n; }
+
 bool ask_int(console& c, const int_question& q, std::int32_t& value) {
     for (;;) {
         if (!q.prompt.empty()) write(c, q.prompt);

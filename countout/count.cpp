@@ -11,31 +11,45 @@ constexpr std::size_t word_bits = 64;
 
 std::size_t lowest_bit(std::size_t i) { return i & (~i + 1); }
 
-// Index of the set bit of w that has rank soldiers below it (rank < popcount(w)).
-std::size_t select_bit(std::uint64_t w, std::size_t rank) {
-    std::size_t bit = 0;
-    for (unsigned width = 32; width != 0; width /= 2) {
-        std::uint64_t low = w & ((std::uint64_t{1} << width) - 1);
-        auto below = static_cast<std::size_t>(std::popcount(low));
-        if (rank >= below) {
-            rank -= below;
-            w >>= width;
-            bit += width;
-        } else {
-            w = low;
-        }
-    }
-    return bit;
+constexpr std::uint64_t ones = 0x0101010101010101;
+
+// The number of set bits of every byte of w, in that byte: the population
+// count's first steps, without a call where the processor has no
+// instruction for it.
+std::uint64_t byte_counts(std::uint64_t w) {
+    w -= (w >> 1) & 0x5555555555555555;
+    w = (w & 0x3333333333333333) + ((w >> 2) & 0x3333333333333333);
+    return (w + (w >> 4)) & 0x0f0f0f0f0f0f0f0f;
 }
 
-// Position (0-based) of the soldier of the given rank among those left.
+unsigned count_bits(std::uint64_t w) { return static_cast<unsigned>((byte_counts(w) * ones) >> 56); }
+
+// Index of the set bit of w that has rank set bits below it (rank <
+// count_bits(w)), without a branch on the bits: byte i of below holds the
+// set bits of bytes 0..i, and the bytes whose count does not pass rank are
+// counted all at once; the byte found has at most 8 bits left to pass.
+std::size_t select_bit(std::uint64_t w, std::size_t rank) {
+    std::uint64_t below = byte_counts(w) * ones;
+    std::uint64_t passed = (((rank | 0x80) * ones - below) & (0x80 * ones)) >> 7; // 1 per byte not past rank
+    auto byte = static_cast<unsigned>((passed * ones) >> 56);
+    std::size_t before = byte == 0 ? 0 : (below >> (8 * byte - 8)) & 0xff;
+    auto bits = static_cast<unsigned>((w >> (8 * byte)) & 0xff);
+    for (std::size_t r = rank - before; r > 0; --r) bits &= bits - 1;
+    return std::size_t{8} * byte + static_cast<std::size_t>(std::countr_zero(bits));
+}
+
+// Position (0-based) of the soldier of the given rank among those left. The
+// tree is padded to twice its top with counts no rank reaches, so every
+// level takes one look and no branch.
 std::size_t find_rank(const count_state& s, std::size_t rank) {
     std::size_t word = 0;
     for (std::size_t step = s.top; step != 0; step >>= 1) {
-        if (word + step <= s.words && s.tree[word + step] <= rank) {
-            word += step;
-            rank -= s.tree[word];
-        }
+        std::size_t count = s.tree[word + step];
+        // All ones when the word's count is passed: a mask, not a jump the
+        // processor would guess wrong half the time.
+        std::size_t passed = 0 - static_cast<std::size_t>(count <= rank);
+        word += step & passed;
+        rank -= count & passed;
     }
     return word * word_bits + select_bit(s.alive[word], rank);
 }
@@ -44,6 +58,38 @@ void remove_position(count_state& s, std::size_t pos) {
     std::size_t word = pos / word_bits;
     s.alive[word] &= ~(std::uint64_t{1} << (pos % word_bits));
     for (std::size_t i = word + 1; i <= s.words; i += lowest_bit(i)) --s.tree[i];
+}
+
+// The soldier at a position: in its run of neighbours that lie side by
+// side in memory, or from the table.
+soldier* soldier_at(const count_state& s, std::size_t pos) {
+    if (s.at != nullptr) return s.at[pos];
+    // The last run that begins at or before pos; the first begins at 0.
+    const std::size_t* run = s.run_first;
+    std::size_t count = s.runs;
+    while (count > 1) {
+        std::size_t half = count / 2;
+        run = run[half] <= pos ? run + half : run;
+        count -= half;
+    }
+    auto r = static_cast<std::size_t>(run - s.run_first);
+    return s.run_base[r] + (pos - *run);
+}
+
+// Notes where the soldiers from start on lie: in at most most runs of
+// soldiers side by side in memory, or false when there are more.
+bool find_runs(count_state& s, std::size_t most) {
+    const soldier* at = s.current;
+    const soldier* before = nullptr;
+    s.runs = 0;
+    for (std::size_t i = 0; i < s.left; ++i, before = at, at = at->next) {
+        if (before != nullptr && at == before + 1) continue;
+        if (s.runs == most) return false;
+        s.run_first[s.runs] = i;
+        s.run_base[s.runs] = const_cast<soldier*>(at);
+        ++s.runs;
+    }
+    return true;
 }
 
 void unlink(soldier* s) {
@@ -65,48 +111,86 @@ void start_count(count_state& s, soldier* start, std::int32_t step, char directi
 bool index_count(count_state& s) {
     end_count(s);
     std::size_t n = s.left;
+    if (n < 2) return true; // the one left is already alone in the ring
     std::size_t words = (n + word_bits - 1) / word_bits;
-    // A table of pointers to soldiers, not of soldiers.
-    // NOLINTNEXTLINE(bugprone-sizeof-expression)
-    s.at = static_cast<soldier**>(std::malloc(n * sizeof(soldier*)));
+    // Soldiers built one after another lie side by side in their blocks:
+    // a position then finds its soldier from a few runs kept in cache.
+    // Scattered soldiers get a table of one pointer each.
+    std::size_t most_runs = n / 64 + 64;
+    // Tables of pointers to soldiers, not of soldiers.
+    // NOLINTBEGIN(bugprone-sizeof-expression)
+    s.run_first = static_cast<std::size_t*>(std::malloc(most_runs * sizeof(std::size_t)));
+    s.run_base = static_cast<soldier**>(std::malloc(most_runs * sizeof(soldier*)));
+    if (s.run_first != nullptr && s.run_base != nullptr && !find_runs(s, most_runs)) {
+        s.at = static_cast<soldier**>(std::malloc(n * sizeof(soldier*)));
+        if (s.at == nullptr) {
+            end_count(s);
+            return false;
+        }
+        soldier* at = s.current;
+        for (std::size_t i = 0; i < n; ++i, at = at->next) s.at[i] = at;
+    }
+    // NOLINTEND(bugprone-sizeof-expression)
     s.alive = static_cast<std::uint64_t*>(std::malloc(words * sizeof(std::uint64_t)));
-    s.tree = static_cast<std::uint32_t*>(std::malloc((words + 1) * sizeof(std::uint32_t)));
-    if (s.at == nullptr || s.alive == nullptr || s.tree == nullptr) {
+    std::size_t top = std::bit_floor(words);
+    s.tree = static_cast<std::uint32_t*>(std::malloc(2 * top * sizeof(std::uint32_t)));
+    // A count is at most INT32_MAX soldiers: a position fits 32 bits.
+    s.order = static_cast<std::uint32_t*>(std::malloc(n * sizeof(std::uint32_t)));
+    if (s.run_first == nullptr || s.run_base == nullptr || s.alive == nullptr || s.tree == nullptr ||
+        s.order == nullptr) {
         end_count(s);
         return false;
     }
-    soldier* at = s.current;
-    for (std::size_t i = 0; i < n; ++i, at = at->next) s.at[i] = at;
     for (std::size_t w = 0; w < words; ++w) s.alive[w] = ~std::uint64_t{0};
     if (n % word_bits != 0) s.alive[words - 1] = (std::uint64_t{1} << (n % word_bits)) - 1;
     // Every word starts full: build the sums bottom-up in O(words).
     s.tree[0] = 0;
     for (std::size_t i = 1; i <= words; ++i)
-        s.tree[i] = static_cast<std::uint32_t>(std::popcount(s.alive[i - 1]));
+        s.tree[i] = count_bits(s.alive[i - 1]);
     for (std::size_t i = 1; i <= words; ++i) {
         std::size_t parent = i + lowest_bit(i);
         if (parent <= words) s.tree[parent] += s.tree[i];
     }
+    for (std::size_t i = words + 1; i < 2 * top; ++i) s.tree[i] = UINT32_MAX;
     s.words = words;
-    s.top = std::bit_floor(words);
-    s.rank = 0;
+    s.top = top;
+    s.handed = 0;
+
+    // The order of leaving, from the index alone. After every removal the
+    // right-hand neighbour takes over the rank of the soldier who left.
+    std::size_t rank = 0;
+    auto moves_per_count = static_cast<std::size_t>(s.step) - 1;
+    for (std::size_t left = n; left > 1; --left) {
+        std::size_t moves = moves_per_count % left;
+        std::size_t target = s.direction == 'l' ? (rank + left - moves) % left : (rank + moves) % left;
+        std::size_t pos = find_rank(s, target);
+        remove_position(s, pos);
+        s.order[n - left] = static_cast<std::uint32_t>(pos);
+        rank = target == left - 1 ? 0 : target;
+    }
+    soldier* last = soldier_at(s, find_rank(s, 0));
+
+    // Every other soldier leaves the ring, taken in ring order from the
+    // start: the soldiers lie that way in memory, and the neighbours whose
+    // links change are the ones just passed or the last one.
+    soldier* at = s.current;
+    for (std::size_t i = 0; i < n; ++i) {
+        soldier* next = at->next;
+        if (at != last) unlink(at);
+        at = next;
+    }
+    s.current = last;
     return true;
 }
 
 soldier* leave_next(count_state& s) {
+    if (s.order != nullptr) {
+        --s.left;
+        return soldier_at(s, s.order[s.handed++]);
+    }
     std::size_t moves = (static_cast<std::size_t>(s.step) - 1) % s.left;
     soldier* gone = s.current;
-    if (s.tree != nullptr) {
-        std::size_t target =
-            s.direction == 'l' ? (s.rank + s.left - moves) % s.left : (s.rank + moves) % s.left;
-        std::size_t pos = find_rank(s, target);
-        gone = s.at[pos];
-        remove_position(s, pos);
-        // The right-hand neighbour takes over the rank of the soldier who left.
-        s.rank = target == s.left - 1 ? 0 : target;
-    } else {
-        for (; moves > 0; --moves) gone = step_dir(gone, s.direction);
-    }
+    for (; moves > 0; --moves) gone = step_dir(gone, s.direction);
     unlink(gone);
     s.current = gone->next;
     --s.left;
@@ -115,14 +199,21 @@ soldier* leave_next(count_state& s) {
 
 void end_count(count_state& s) {
     std::free(s.at);
+    std::free(s.run_first);
+    std::free(s.run_base);
+    s.run_first = nullptr;
+    s.run_base = nullptr;
+    s.runs = 0;
     std::free(s.alive);
     std::free(s.tree);
+    std::free(s.order);
+    s.order = nullptr;
+    s.handed = 0;
     s.at = nullptr;
     s.alive = nullptr;
     s.tree = nullptr;
     s.words = 0;
     s.top = 0;
-    s.rank = 0;
 }
 
 } // namespace countout

@@ -53,7 +53,7 @@ bool run_pass(con::console& c, std::int32_t& count, std::int32_t& step) {
     con::write(c, "\nZa podmogoy idet: ");
     con::write(c, last->name);
     con::write(c, "\n");
-    std::free(last);
+    free_soldier(last);
     return true;
 }
 
@@ -80,7 +80,7 @@ soldier* count_out(con::console& c, soldier* start, std::int32_t step) {
     start_count(s, start, step, direction);
     // Without the index the count still comes out the same, only slower.
     index_count(s);
-    while (s.left > 1) std::free(leave_next(s));
+    while (s.left > 1) free_soldier(leave_next(s));
     end_count(s);
     return s.current;
 }

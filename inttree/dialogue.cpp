@@ -35,12 +35,11 @@ void print_view(con::console& c, node* root, std::int32_t choice) {
 
 } // namespace
 
-void add_elements(con::console& c, node* root) {
-    if (root == nullptr) {
-        con::write(c, "Net kornja!");
-        return;
-    }
-    descent_hint hint;
+namespace {
+
+// The values typed until the person says the adding is over; they are
+// queued in batch and linked by the caller.
+void read_values(con::console& c, node* root, leaf_batch& batch) {
     for (;;) {
         con::write(c, "Vvedite chislo: ");
         con::discard(c);
@@ -51,12 +50,26 @@ void add_elements(con::console& c, node* root) {
             con::write(c, no_memory);
             return;
         }
-        link_leaf(root, fresh, hint);
+        add_leaf(root, fresh, batch);
         con::write(c, "Vvod zakonchen? y - exit: ");
         con::discard(c);
         int answer = con::read_char(c);
         if (answer == con::end_of_input || answer == 'y') return;
     }
+}
+
+} // namespace
+
+void add_elements(con::console& c, node* root) {
+    if (root == nullptr) {
+        con::write(c, "Net kornja!");
+        return;
+    }
+    // Nothing shows the tree while values are typed: they are linked all
+    // at once when the adding ends, which is far faster for many.
+    leaf_batch batch;
+    read_values(c, root, batch);
+    link_batch(root, batch);
 }
 
 node* delete_root(con::console& c, node* root) {

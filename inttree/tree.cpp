@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 #if defined(__linux__)
 #include <sys/mman.h> // huge pages for the node blocks
 #endif
@@ -138,6 +140,162 @@ void link_leaf(node* root, node* fresh, descent_hint& hint) {
         }
         p = next;
     }
+}
+
+namespace {
+
+// A batch this small is linked one leaf at a time.
+constexpr std::size_t small_batch = 64;
+
+// key: the value as an unsigned number of the same order, above the leaf's
+// place in the queue.
+std::uint64_t batch_key(const node* p, std::size_t i) {
+    return (std::uint64_t{static_cast<std::uint32_t>(p->inf) ^ 0x80000000u} << 32) | i;
+}
+
+std::uint32_t ordered_value(std::int32_t v) { return static_cast<std::uint32_t>(v) ^ 0x80000000u; }
+
+// Sorts keys by their top 32 bits, a byte at a time from the lowest; each
+// pass keeps the order of equal bytes, so equal values stay in the order
+// they came. Passes that would move nothing are left out.
+void sort_keys(std::uint64_t* keys, std::uint64_t* scratch, std::size_t n) {
+    for (unsigned shift = 32; shift < 64; shift += 8) {
+        std::size_t start[257] = {};
+        for (std::size_t i = 0; i < n; ++i) ++start[((keys[i] >> shift) & 0xff) + 1];
+        if (start[((keys[0] >> shift) & 0xff) + 1] == n) continue;
+        for (std::size_t b = 1; b < 257; ++b) start[b] += start[b - 1];
+        for (std::size_t i = 0; i < n; ++i) scratch[start[(keys[i] >> shift) & 0xff]++] = keys[i];
+        std::memcpy(keys, scratch, n * sizeof *keys);
+    }
+}
+
+// The subtree that adding the leaves of keys[lo, hi) in their order of
+// coming gives: the earliest on top, a Cartesian tree by time over the
+// value order, built with a stack of the right spine.
+node* build_subtree(node* const* fresh, const std::uint64_t* keys, std::size_t lo, std::size_t hi,
+                    std::uint32_t* spine) {
+    std::size_t depth = 0;
+    for (std::size_t k = lo; k < hi; ++k) {
+        auto t = static_cast<std::uint32_t>(keys[k]);
+        node* last = nullptr;
+        while (depth > 0 && spine[depth - 1] > t) last = fresh[spine[--depth]];
+        fresh[t]->left = last;
+        if (depth > 0) fresh[spine[depth - 1]]->right = fresh[t];
+        spine[depth++] = t;
+    }
+    return fresh[spine[0]];
+}
+
+// Values that only rise, or only fall, each hang below the one before:
+// linked one at a time, each finds its place at once through the hint,
+// with no memory taken for sorting.
+bool one_way(const leaf_batch& b) {
+    bool rising = true;
+    bool falling = true;
+    for (std::size_t i = 1; i < b.count && (rising || falling); ++i) {
+        rising = rising && b.fresh[i - 1]->inf <= b.fresh[i]->inf;
+        falling = falling && b.fresh[i - 1]->inf >= b.fresh[i]->inf;
+    }
+    return rising || falling;
+}
+
+void link_one_by_one(node* root, leaf_batch& b) {
+    for (std::size_t i = 0; i < b.count; ++i) link_leaf(root, b.fresh[i], b.hint);
+}
+
+// The first place in keys[lo, hi) whose value is not below v.
+std::size_t first_not_below(const std::uint64_t* keys, std::size_t lo, std::size_t hi, std::int32_t v) {
+    std::uint64_t bound = std::uint64_t{ordered_value(v)} << 32;
+    while (lo < hi) {
+        std::size_t mid = lo + (hi - lo) / 2;
+        if (keys[mid] < bound) {
+            lo = mid + 1;
+        } else {
+            hi = mid;
+        }
+    }
+    return lo;
+}
+
+} // namespace
+
+void add_leaf(node* root, node* fresh, leaf_batch& b) {
+    if (!b.queueing) {
+        std::int32_t v = fresh->inf;
+        int turn = !b.any || v == b.last ? 0 : v > b.last ? 1 : -1;
+        if (b.direction == 0 || turn == 0 || turn == b.direction) {
+            if (b.direction == 0) b.direction = turn;
+            b.any = true;
+            b.last = v;
+            link_leaf(root, fresh, b.hint);
+            return;
+        }
+        b.queueing = true;
+    }
+    if (b.count == b.room) {
+        std::size_t room = b.room == 0 ? 1024 : b.room * 2;
+        auto* bigger = static_cast<node**>(std::realloc(static_cast<void*>(b.fresh), room * sizeof(node*)));
+        if (bigger == nullptr) {
+            link_batch(root, b);
+            link_leaf(root, fresh, b.hint);
+            return;
+        }
+        b.fresh = bigger;
+        b.room = room;
+    }
+    b.fresh[b.count++] = fresh;
+}
+
+void link_batch(node* root, leaf_batch& b) {
+    std::size_t n = b.count;
+    std::uint64_t* keys = nullptr;
+    std::uint64_t* scratch = nullptr;
+    if (n > small_batch && !one_way(b)) {
+        keys = static_cast<std::uint64_t*>(std::malloc(n * sizeof *keys));
+        scratch = static_cast<std::uint64_t*>(std::malloc(n * sizeof *scratch));
+    }
+    if (keys == nullptr || scratch == nullptr) {
+        link_one_by_one(root, b);
+    } else {
+        b.hint = {};
+        for (std::size_t i = 0; i < n; ++i) keys[i] = batch_key(b.fresh[i], i);
+        sort_keys(keys, scratch, n);
+        // The walk down the existing tree, with the scratch as the stack of
+        // places still to visit and then as the stack of the right spine:
+        // the walk's stack never holds more places than queued leaves.
+        struct place {
+            node* at;
+            std::uint32_t lo;
+            std::uint32_t hi;
+        };
+        static_assert(sizeof(place) <= 2 * sizeof(std::uint64_t));
+        std::vector<place> pending;
+        pending.push_back({root, 0, static_cast<std::uint32_t>(n)});
+        auto* spine = reinterpret_cast<std::uint32_t*>(scratch);
+        while (!pending.empty()) {
+            place p = pending.back();
+            pending.pop_back();
+            std::size_t split = first_not_below(keys, p.lo, p.hi, p.at->inf);
+            if (split > p.lo) {
+                if (p.at->left == nullptr) {
+                    p.at->left = build_subtree(b.fresh, keys, p.lo, split, spine);
+                } else {
+                    pending.push_back({p.at->left, p.lo, static_cast<std::uint32_t>(split)});
+                }
+            }
+            if (split < p.hi) {
+                if (p.at->right == nullptr) {
+                    p.at->right = build_subtree(b.fresh, keys, split, p.hi, spine);
+                } else {
+                    pending.push_back({p.at->right, static_cast<std::uint32_t>(split), p.hi});
+                }
+            }
+        }
+    }
+    std::free(keys);
+    std::free(scratch);
+    std::free(static_cast<void*>(b.fresh));
+    b = leaf_batch{};
 }
 
 found_node find_with_parent(node* root, std::int32_t num) {

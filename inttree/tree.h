@@ -3,6 +3,7 @@
 // every in-order walk.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace inttree {
@@ -49,6 +50,39 @@ inline void fetch_grandchildren(const node* p) {
 // Links fresh (a leaf) below root where the order puts it: left of every node
 // whose value is greater, right of every node whose value is less or equal.
 void link_leaf(node* root, node* fresh, descent_hint& hint);
+
+// Leaves added one after another, linked in one go when the adding ends.
+// One at a time, every leaf walks down from the root through nodes spread
+// over memory, some twenty cache misses for a tree of a million. Where a
+// batch of leaves ends up depends only on their values and their order of
+// adding, so the batch is linked at once instead: sorted by value (equal
+// values in the order they came), split among the existing tree's empty
+// places by a single walk down it, and below each empty place built as
+// adding them in order would have built it: the earliest leaf on top, the
+// ones before it in value order to its left, the ones after to its right.
+// The tree is the same as link_leaf one after another gives; until
+// link_batch, the queued leaves are not yet in it.
+// Values that only rise, or only fall, each hang below the one before and
+// find their place at once through the hint: as long as the values keep
+// one direction they are linked at once, and only from the first that
+// turns are they queued.
+struct leaf_batch {
+    node** fresh = nullptr; // queued leaves in the order they came
+    std::size_t count = 0;
+    std::size_t room = 0;
+    descent_hint hint;      // for leaves linked one at a time
+    bool queueing = false;  // a value has turned: every later one is queued
+    int direction = 0;      // of the values linked so far: 1 rising, -1 falling, 0 not yet known
+    bool any = false;       // a value has been linked
+    std::int32_t last = 0;  // the last value linked
+};
+
+// Links fresh (a leaf) below root at once, or queues it; when the queue
+// cannot grow, links the queued ones and then fresh.
+void add_leaf(node* root, node* fresh, leaf_batch& b);
+
+// Links every queued leaf below root and releases the queue.
+void link_batch(node* root, leaf_batch& b);
 
 // The first node holding num on the way down from root, and the node it
 // hangs from (root itself when the match is root or a child of it). Both

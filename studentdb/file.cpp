@@ -10,6 +10,9 @@
 #include <cstring>
 #include <limits>
 #include <string_view>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace studentdb {
 
@@ -42,17 +45,42 @@ student* make_room(student* a, std::int32_t n) {
     return static_cast<student*>(std::realloc(a, wanted * sizeof(student)));
 }
 
+student* alloc_records(std::size_t count) {
+    if (count > std::numeric_limits<std::size_t>::max() / 2 / sizeof(student)) return nullptr;
+    std::size_t bytes = count * sizeof(student);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::size_t huge = std::size_t{2} * 1024 * 1024;
+    if (bytes >= 4 * huge) {
+        void* memory = std::aligned_alloc(huge, (bytes + huge - 1) / huge * huge);
+        if (memory != nullptr) ::madvise(memory, bytes, MADV_HUGEPAGE);
+        return static_cast<student*>(memory);
+    }
+#endif
+    return static_cast<student*>(std::malloc(bytes));
+}
+
 // students.dat.
 
 namespace {
 
-// Fills the array from f until the end of the data: end of file or a read
-// error. Returns the number of records read. Without memory for more records
+// The number of whole records the open file holds now, 0 when that cannot
+// be told; only a first guess for the array, the reads decide.
+std::size_t records_in(std::FILE* f) {
+    if (std::fseek(f, 0, SEEK_END) != 0) return 0;
+    long size = std::ftell(f);
+    std::rewind(f);
+    if (size <= 0) return 0;
+    auto count = static_cast<std::size_t>(size) / sizeof(student);
+    return std::min(count, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()));
+}
+
+// Fills the array, which has room for room records, from f until the end
+// of the data: end of file or a read error. Returns the number of records
+// read. Without memory for more records
 // the run ends: the collection would hold only part of the file, and a save
 // would then drop the rest.
-std::int32_t read_records(con::console& c, std::FILE* f, student*& a) {
+std::int32_t read_records(con::console& c, std::FILE* f, student*& a, std::size_t room) {
     std::int32_t count = 0;
-    std::size_t room = capacity_for(0);
     for (;;) {
         if (room == 0) {
             student* bigger = make_room(a, count);
@@ -110,13 +138,23 @@ student* load_students(con::console& c, std::int32_t* num_d) {
         con::wait_key(c);
         return nullptr;
     }
-    student* a = make_room(nullptr, 0);
+    // Room for the records the file holds, as the array for that count
+    // has it, read in one go; a file that grows meanwhile enlarges it.
+    std::size_t guess = records_in(f);
+    std::size_t room = guess > 0 ? capacity_for(static_cast<std::int32_t>(guess)) : capacity_for(0);
+    student* a = guess > 0 ? alloc_records(room) : nullptr;
+    if (a == nullptr) {
+        // Without room for them all, the records are read as far as the
+        // array can grow, and a load that cannot finish ends the run.
+        room = capacity_for(0);
+        a = make_room(nullptr, 0);
+    }
     if (a == nullptr) {
         con::write(c, no_memory);
         std::fclose(f);
         return nullptr;
     }
-    std::int32_t count = read_records(c, f, a);
+    std::int32_t count = read_records(c, f, a, room);
     std::fclose(f);
     if (count == 0) {
         std::free(a);

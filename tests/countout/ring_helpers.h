@@ -23,11 +23,11 @@ constexpr std::string_view invalid = "Vvedeno nevernoe znachenie!\nPovtorite vvo
 
 using test_support::session;
 
-// A ring of n soldiers (n >= 1) named "1".."n", allocated as the program does.
+// A ring of n soldiers (n >= 1) named "1".."n", taken from the soldiers' blocks as the program does.
 inline soldier* make_ring(int n) {
     soldier* head = nullptr;
     for (int i = 1; i <= n; ++i) {
-        auto* s = static_cast<soldier*>(std::malloc(sizeof(soldier)));
+        soldier* s = countout::new_soldier();
         std::string name = std::to_string(i); // at most 8 digits in any test
         std::memcpy(s->name, name.c_str(), name.size() + 1);
         if (head == nullptr) {
@@ -67,18 +67,22 @@ inline outcome program_count(int n, int start, std::int32_t step, char direction
     countout::count_state s;
     countout::start_count(s, nth(head, start), step, direction);
     if (indexed && !countout::index_count(s)) std::abort();
+    // Every soldier must be out of the ring before it is handed back: with
+    // the index they all are before the first one, and only the last one
+    // is left in a ring of its own; walking, each leaves as it is counted
+    // out, and its neighbours are still in the ring.
+    if (indexed && (s.current->next != s.current || s.current->prev != s.current)) std::abort();
     outcome result;
     while (s.left > 1) {
         soldier* gone = countout::leave_next(s);
-        // The soldier must be out of the ring before it is handed back.
-        if (gone->prev->next == gone || gone->next->prev == gone) std::abort();
+        if (!indexed && (gone->prev->next == gone || gone->next->prev == gone)) std::abort();
         result.order.push_back(number_of(gone));
-        std::free(gone);
+        countout::free_soldier(gone);
     }
     countout::end_count(s);
     if (s.current->next != s.current || s.current->prev != s.current) std::abort();
     result.survivor = number_of(s.current);
-    std::free(s.current);
+    countout::free_soldier(s.current);
     return result;
 }
 

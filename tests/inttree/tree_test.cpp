@@ -157,3 +157,65 @@ TEST(Deletion, RandomDeletionsKeepOrderValuesAndSurvivors) {
 }
 
 } // namespace
+
+namespace {
+
+// The tree's shape and values in pre-order, with a mark for every empty
+// child, so that two trees compare equal only when they are the same tree.
+std::vector<std::int64_t> shape_of(node* root) {
+    constexpr std::int64_t empty = INT64_MIN;
+    std::vector<std::int64_t> out;
+    std::vector<node*> pending{root};
+    while (!pending.empty()) {
+        node* p = pending.back();
+        pending.pop_back();
+        if (p == nullptr) {
+            out.push_back(empty);
+            continue;
+        }
+        out.push_back(p->inf);
+        pending.push_back(p->right);
+        pending.push_back(p->left);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Batch, LinksTheTreeThatOneLeafAtATimeGives) {
+    // Values from a narrow range (many equal), a wide one, rising runs that
+    // turn, falling ones, batches below and above the size linked one by
+    // one, into trees of every size from a lone root on.
+    std::mt19937 gen(2024);
+    for (int round = 0; round < 300; ++round) {
+        auto range = static_cast<std::uint32_t>(round % 3 == 0 ? 20 : round % 3 == 1 ? 1000 : UINT32_MAX);
+        auto value = [&] { return static_cast<std::int32_t>(gen() % range); };
+        int kind = round % 4; // 0 random, 1 rising then random, 2 falling then random, 3 falling only
+        std::vector<std::int32_t> existing(gen() % 200 + 1);
+        for (auto& v : existing) v = value();
+        std::vector<std::int32_t> added(round % 5 == 0 ? gen() % 64 : gen() % 3000);
+        std::int32_t run = value();
+        for (std::size_t k = 0; k < added.size(); ++k) {
+            bool monotone = kind == 3 || (kind != 0 && k < added.size() / 2);
+            if (monotone) run = kind == 1 ? run + static_cast<std::int32_t>(gen() % 3) : run - static_cast<std::int32_t>(gen() % 3);
+            added[k] = monotone ? run : value();
+        }
+        built_tree one_by_one;
+        built_tree batched;
+        inttree::descent_hint hint_a;
+        inttree::descent_hint hint_b;
+        for (std::int32_t v : existing) {
+            inttree_test::add_value(one_by_one, v, hint_a);
+            inttree_test::add_value(batched, v, hint_b);
+        }
+        inttree::descent_hint hint;
+        inttree::leaf_batch batch;
+        for (std::int32_t v : added) {
+            inttree::link_leaf(one_by_one.root, inttree::new_node(v), hint);
+            inttree::add_leaf(batched.root, inttree::new_node(v), batch);
+        }
+        inttree::link_batch(batched.root, batch);
+        ASSERT_EQ(shape_of(batched.root), shape_of(one_by_one.root))
+            << "round " << round << ", " << existing.size() << " values, then " << added.size();
+    }
+}
