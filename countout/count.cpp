@@ -97,6 +97,83 @@ void unlink(soldier* s) {
     s->next->prev = s->prev;
 }
 
+// Notes where each position's soldier lies: soldiers built one after
+// another lie side by side in their blocks, so a position finds its soldier
+// from a few runs kept in cache; scattered soldiers get a table of one
+// pointer each. False when memory runs out.
+bool locate_soldiers(count_state& s, std::size_t n) {
+    std::size_t most_runs = n / 64 + 64;
+    // Tables of pointers to soldiers, not of soldiers.
+    // NOLINTBEGIN(bugprone-sizeof-expression)
+    s.run_first = static_cast<std::size_t*>(std::malloc(most_runs * sizeof(std::size_t)));
+    s.run_base = static_cast<soldier**>(std::malloc(most_runs * sizeof(soldier*)));
+    if (s.run_first == nullptr || s.run_base == nullptr) return false;
+    if (find_runs(s, most_runs)) return true;
+    s.at = static_cast<soldier**>(std::malloc(n * sizeof(soldier*)));
+    // NOLINTEND(bugprone-sizeof-expression)
+    if (s.at == nullptr) return false;
+    soldier* at = s.current;
+    for (std::size_t i = 0; i < n; ++i, at = at->next) s.at[i] = at;
+    return true;
+}
+
+// The index of the n soldiers still in the ring, every one of them there,
+// and room for the order of leaving. False when memory runs out.
+bool build_index(count_state& s, std::size_t n) {
+    std::size_t words = (n + word_bits - 1) / word_bits;
+    std::size_t top = std::bit_floor(words);
+    s.alive = static_cast<std::uint64_t*>(std::malloc(words * sizeof(std::uint64_t)));
+    s.tree = static_cast<std::uint32_t*>(std::malloc(2 * top * sizeof(std::uint32_t)));
+    // A count is at most INT32_MAX soldiers: a position fits 32 bits.
+    s.order = static_cast<std::uint32_t*>(std::malloc(n * sizeof(std::uint32_t)));
+    if (s.alive == nullptr || s.tree == nullptr || s.order == nullptr) return false;
+    for (std::size_t w = 0; w < words; ++w) s.alive[w] = ~std::uint64_t{0};
+    if (n % word_bits != 0) s.alive[words - 1] = (std::uint64_t{1} << (n % word_bits)) - 1;
+    // Every word starts full: build the sums bottom-up in O(words).
+    s.tree[0] = 0;
+    for (std::size_t i = 1; i <= words; ++i)
+        s.tree[i] = count_bits(s.alive[i - 1]);
+    for (std::size_t i = 1; i <= words; ++i) {
+        std::size_t parent = i + lowest_bit(i);
+        if (parent <= words) s.tree[parent] += s.tree[i];
+    }
+    for (std::size_t i = words + 1; i < 2 * top; ++i) s.tree[i] = UINT32_MAX;
+    s.words = words;
+    s.top = top;
+    s.handed = 0;
+    return true;
+}
+
+// The order of leaving, from the index alone; returns the soldier who is
+// left. After every removal the right-hand neighbour takes over the rank of
+// the soldier who left.
+soldier* settle_order(count_state& s, std::size_t n) {
+    std::size_t rank = 0;
+    auto moves_per_count = static_cast<std::size_t>(s.step) - 1;
+    for (std::size_t left = n; left > 1; --left) {
+        std::size_t moves = moves_per_count % left;
+        std::size_t target = s.direction == 'l' ? (rank + left - moves) % left : (rank + moves) % left;
+        std::size_t pos = find_rank(s, target);
+        remove_position(s, pos);
+        s.order[n - left] = static_cast<std::uint32_t>(pos);
+        rank = target == left - 1 ? 0 : target;
+    }
+    return soldier_at(s, find_rank(s, 0));
+}
+
+// Every soldier but last leaves the ring, taken in ring order from the
+// start: the soldiers lie that way in memory, and the neighbours whose
+// links change are the ones just passed or the last one.
+void reduce_ring(count_state& s, std::size_t n, soldier* last) {
+    soldier* at = s.current;
+    for (std::size_t i = 0; i < n; ++i) {
+        soldier* next = at->next;
+        if (at != last) unlink(at);
+        at = next;
+    }
+    s.current = last;
+}
+
 } // namespace
 
 void start_count(count_state& s, soldier* start, std::int32_t step, char direction) {
@@ -112,74 +189,11 @@ bool index_count(count_state& s) {
     end_count(s);
     std::size_t n = s.left;
     if (n < 2) return true; // the one left is already alone in the ring
-    std::size_t words = (n + word_bits - 1) / word_bits;
-    // Soldiers built one after another lie side by side in their blocks:
-    // a position then finds its soldier from a few runs kept in cache.
-    // Scattered soldiers get a table of one pointer each.
-    std::size_t most_runs = n / 64 + 64;
-    // Tables of pointers to soldiers, not of soldiers.
-    // NOLINTBEGIN(bugprone-sizeof-expression)
-    s.run_first = static_cast<std::size_t*>(std::malloc(most_runs * sizeof(std::size_t)));
-    s.run_base = static_cast<soldier**>(std::malloc(most_runs * sizeof(soldier*)));
-    if (s.run_first != nullptr && s.run_base != nullptr && !find_runs(s, most_runs)) {
-        s.at = static_cast<soldier**>(std::malloc(n * sizeof(soldier*)));
-        if (s.at == nullptr) {
-            end_count(s);
-            return false;
-        }
-        soldier* at = s.current;
-        for (std::size_t i = 0; i < n; ++i, at = at->next) s.at[i] = at;
-    }
-    // NOLINTEND(bugprone-sizeof-expression)
-    s.alive = static_cast<std::uint64_t*>(std::malloc(words * sizeof(std::uint64_t)));
-    std::size_t top = std::bit_floor(words);
-    s.tree = static_cast<std::uint32_t*>(std::malloc(2 * top * sizeof(std::uint32_t)));
-    // A count is at most INT32_MAX soldiers: a position fits 32 bits.
-    s.order = static_cast<std::uint32_t*>(std::malloc(n * sizeof(std::uint32_t)));
-    if (s.run_first == nullptr || s.run_base == nullptr || s.alive == nullptr || s.tree == nullptr ||
-        s.order == nullptr) {
+    if (!locate_soldiers(s, n) || !build_index(s, n)) {
         end_count(s);
         return false;
     }
-    for (std::size_t w = 0; w < words; ++w) s.alive[w] = ~std::uint64_t{0};
-    if (n % word_bits != 0) s.alive[words - 1] = (std::uint64_t{1} << (n % word_bits)) - 1;
-    // Every word starts full: build the sums bottom-up in O(words).
-    s.tree[0] = 0;
-    for (std::size_t i = 1; i <= words; ++i)
-        s.tree[i] = count_bits(s.alive[i - 1]);
-    for (std::size_t i = 1; i <= words; ++i) {
-        std::size_t parent = i + lowest_bit(i);
-        if (parent <= words) s.tree[parent] += s.tree[i];
-    }
-    for (std::size_t i = words + 1; i < 2 * top; ++i) s.tree[i] = UINT32_MAX;
-    s.words = words;
-    s.top = top;
-    s.handed = 0;
-
-    // The order of leaving, from the index alone. After every removal the
-    // right-hand neighbour takes over the rank of the soldier who left.
-    std::size_t rank = 0;
-    auto moves_per_count = static_cast<std::size_t>(s.step) - 1;
-    for (std::size_t left = n; left > 1; --left) {
-        std::size_t moves = moves_per_count % left;
-        std::size_t target = s.direction == 'l' ? (rank + left - moves) % left : (rank + moves) % left;
-        std::size_t pos = find_rank(s, target);
-        remove_position(s, pos);
-        s.order[n - left] = static_cast<std::uint32_t>(pos);
-        rank = target == left - 1 ? 0 : target;
-    }
-    soldier* last = soldier_at(s, find_rank(s, 0));
-
-    // Every other soldier leaves the ring, taken in ring order from the
-    // start: the soldiers lie that way in memory, and the neighbours whose
-    // links change are the ones just passed or the last one.
-    soldier* at = s.current;
-    for (std::size_t i = 0; i < n; ++i) {
-        soldier* next = at->next;
-        if (at != last) unlink(at);
-        at = next;
-    }
-    s.current = last;
+    reduce_ring(s, n, settle_order(s, n));
     return true;
 }
 
