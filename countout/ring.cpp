@@ -4,16 +4,16 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string_view>
+#include <utility>
+#include <vector>
 #if defined(__linux__)
 #include <sys/mman.h> // huge pages for the soldier blocks
 #endif
 #if __has_include(<sanitizer/asan_interface.h>)
 #include <sanitizer/asan_interface.h>
-#endif
-#ifndef ASAN_POISON_MEMORY_REGION
-#define ASAN_POISON_MEMORY_REGION(address, size) ((void)(address), (void)(size))
-#define ASAN_UNPOISON_MEMORY_REGION(address, size) ((void)(address), (void)(size))
 #endif
 
 namespace countout {
@@ -24,74 +24,78 @@ constexpr std::string_view invalid_value = "Vvedeno nevernoe znachenie!\nPovtori
 constexpr std::string_view empty_name = "Vvedite inf v stroky!!!\n\t";
 constexpr std::string_view out_of_memory = "\nnet svobodnoy pamjati\n";
 
-// Blocks of 2 MB, which the system can back with huge pages: the count
-// jumps across the whole ring, and fewer pages mean fewer misses of the
-// address translation cache. The room of a given-back soldier is not taken
-// again until every soldier is given back: soldiers are only made while a
-// ring is built and only given back while it is counted out or released,
-// so the blocks never hold more than the largest ring, and giving a soldier
-// back does not touch its record, which for a soldier who left a large ring
-// long ago would mean waiting for memory. Under the address sanitizer a
+// Soldiers are cut from blocks of 2 MB: the count jumps across the whole
+// ring, and fewer, denser pages mean fewer misses of the address
+// translation cache. The room of a given-back soldier is not taken again
+// until every soldier is given back: soldiers are only made while a ring is
+// built and only given back while it is counted out or released, so the
+// blocks never hold more than the largest ring, and giving a soldier back
+// does not touch its record, which for a soldier who left a large ring long
+// ago would mean waiting for memory. Under the address sanitizer a
 // given-back soldier is poisoned, so that a use after it left the ring is
 // still caught.
 constexpr std::size_t block_bytes = std::size_t{2} * 1024 * 1024;
+constexpr std::size_t soldiers_per_block = block_bytes / sizeof(soldier);
 
-struct block {
-    block* next;
+struct free_block {
+    void operator()(soldier* block) const { std::free(block); }
 };
 
+// A block aligned to its size where the system can back it with one huge
+// page; null when memory runs out.
+soldier* new_block() {
+    void* memory = nullptr;
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    memory = std::aligned_alloc(block_bytes, block_bytes);
+    if (memory != nullptr) (void)::madvise(memory, block_bytes, MADV_HUGEPAGE);
+#else
+    memory = std::malloc(block_bytes);
+#endif
+    return static_cast<soldier*>(memory);
+}
+
 struct soldier_pool {
-    block* blocks = nullptr;
-    std::size_t next_in_block = 0;
+    std::vector<std::unique_ptr<soldier[], free_block>> blocks;
+    std::size_t next_in_block = soldiers_per_block; // the last block is full
     std::size_t live = 0;
 };
 
 soldier_pool pool;
 
-constexpr std::size_t first_soldier =
-    (sizeof(block) + alignof(soldier) - 1) / alignof(soldier) * alignof(soldier);
-constexpr std::size_t soldiers_per_block = (block_bytes - first_soldier) / sizeof(soldier);
-
-bool add_block() {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    void* memory = std::aligned_alloc(block_bytes, block_bytes);
-    if (memory != nullptr) ::madvise(memory, block_bytes, MADV_HUGEPAGE);
-#else
-    void* memory = std::malloc(block_bytes);
+void mark_given_back([[maybe_unused]] soldier* s, [[maybe_unused]] std::size_t count) {
+#ifdef ASAN_POISON_MEMORY_REGION
+    ASAN_POISON_MEMORY_REGION(s, count * sizeof(soldier));
 #endif
-    if (memory == nullptr) return false;
-    auto* b = static_cast<block*>(memory);
-    b->next = pool.blocks;
-    pool.blocks = b;
-    pool.next_in_block = 0;
-    return true;
 }
 
-void release_blocks() {
-    while (pool.blocks != nullptr) {
-        block* next = pool.blocks->next;
-        ASAN_UNPOISON_MEMORY_REGION(pool.blocks, block_bytes);
-        std::free(pool.blocks);
-        pool.blocks = next;
-    }
-    pool = soldier_pool{};
+void mark_usable([[maybe_unused]] soldier* s, [[maybe_unused]] std::size_t count) {
+#ifdef ASAN_UNPOISON_MEMORY_REGION
+    ASAN_UNPOISON_MEMORY_REGION(s, count * sizeof(soldier));
+#endif
 }
 
 } // namespace
 
 soldier* new_soldier() {
-    if (pool.blocks == nullptr || pool.next_in_block == soldiers_per_block) {
-        if (!add_block()) return nullptr;
+    if (pool.next_in_block == soldiers_per_block) {
+        std::unique_ptr<soldier[], free_block> block(new_block());
+        if (block == nullptr) return nullptr;
+        try {
+            pool.blocks.push_back(std::move(block));
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        pool.next_in_block = 0;
     }
-    auto* at = reinterpret_cast<char*>(pool.blocks) + first_soldier + pool.next_in_block * sizeof(soldier);
-    ++pool.next_in_block;
     ++pool.live;
-    return reinterpret_cast<soldier*>(at);
+    return &pool.blocks.back()[pool.next_in_block++];
 }
 
 void free_soldier(soldier* s) {
-    ASAN_POISON_MEMORY_REGION(s, sizeof(soldier));
-    if (--pool.live == 0) release_blocks();
+    mark_given_back(s, 1);
+    if (--pool.live > 0) return;
+    for (auto& block : pool.blocks) mark_usable(block.get(), soldiers_per_block);
+    pool = soldier_pool{};
 }
 
 std::int32_t read_up_to(con::console& c, std::int32_t value, std::int32_t most) {
