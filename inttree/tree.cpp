@@ -246,6 +246,41 @@ void add_leaf(node* root, node* fresh, leaf_batch& b) {
     b.fresh[b.count++] = fresh;
 }
 
+namespace {
+
+// Hangs the sorted leaves below the existing tree: one walk down it, each
+// empty place taking the subtree of the leaves whose values lead there.
+void place_batch(node* root, const leaf_batch& b, const std::uint64_t* keys, std::uint32_t* spine) {
+    struct place {
+        node* at;
+        std::uint32_t lo;
+        std::uint32_t hi;
+    };
+    std::vector<place> pending;
+    pending.push_back({root, 0, static_cast<std::uint32_t>(b.count)});
+    while (!pending.empty()) {
+        place p = pending.back();
+        pending.pop_back();
+        std::size_t split = first_not_below(keys, p.lo, p.hi, p.at->inf);
+        if (split > p.lo) {
+            if (p.at->left == nullptr) {
+                p.at->left = build_subtree(b.fresh, keys, p.lo, split, spine);
+            } else {
+                pending.push_back({p.at->left, p.lo, static_cast<std::uint32_t>(split)});
+            }
+        }
+        if (split < p.hi) {
+            if (p.at->right == nullptr) {
+                p.at->right = build_subtree(b.fresh, keys, split, p.hi, spine);
+            } else {
+                pending.push_back({p.at->right, static_cast<std::uint32_t>(split), p.hi});
+            }
+        }
+    }
+}
+
+} // namespace
+
 void link_batch(node* root, leaf_batch& b) {
     std::size_t n = b.count;
     std::uint64_t* keys = nullptr;
@@ -254,44 +289,22 @@ void link_batch(node* root, leaf_batch& b) {
         keys = static_cast<std::uint64_t*>(std::malloc(n * sizeof *keys));
         scratch = static_cast<std::uint64_t*>(std::malloc(n * sizeof *scratch));
     }
-    if (keys == nullptr || scratch == nullptr) {
+    std::uint32_t* spine = nullptr;
+    if (keys != nullptr && scratch != nullptr) {
+        for (std::size_t i = 0; i < n; ++i) keys[i] = batch_key(b.fresh[i], i);
+        sort_keys(keys, scratch, n);
+        // The sort's scratch gives its room to the stack of the right spine.
+        std::free(scratch);
+        scratch = nullptr;
+        spine = static_cast<std::uint32_t*>(std::malloc(n * sizeof *spine));
+    }
+    if (spine == nullptr) {
         link_one_by_one(root, b);
     } else {
         b.hint = {};
-        for (std::size_t i = 0; i < n; ++i) keys[i] = batch_key(b.fresh[i], i);
-        sort_keys(keys, scratch, n);
-        // The walk down the existing tree, with the scratch as the stack of
-        // places still to visit and then as the stack of the right spine:
-        // the walk's stack never holds more places than queued leaves.
-        struct place {
-            node* at;
-            std::uint32_t lo;
-            std::uint32_t hi;
-        };
-        static_assert(sizeof(place) <= 2 * sizeof(std::uint64_t));
-        std::vector<place> pending;
-        pending.push_back({root, 0, static_cast<std::uint32_t>(n)});
-        auto* spine = reinterpret_cast<std::uint32_t*>(scratch);
-        while (!pending.empty()) {
-            place p = pending.back();
-            pending.pop_back();
-            std::size_t split = first_not_below(keys, p.lo, p.hi, p.at->inf);
-            if (split > p.lo) {
-                if (p.at->left == nullptr) {
-                    p.at->left = build_subtree(b.fresh, keys, p.lo, split, spine);
-                } else {
-                    pending.push_back({p.at->left, p.lo, static_cast<std::uint32_t>(split)});
-                }
-            }
-            if (split < p.hi) {
-                if (p.at->right == nullptr) {
-                    p.at->right = build_subtree(b.fresh, keys, split, p.hi, spine);
-                } else {
-                    pending.push_back({p.at->right, static_cast<std::uint32_t>(split), p.hi});
-                }
-            }
-        }
+        place_batch(root, b, keys, spine);
     }
+    std::free(spine);
     std::free(keys);
     std::free(scratch);
     std::free(static_cast<void*>(b.fresh));
