@@ -234,6 +234,8 @@ void add_leaf(node* root, node* fresh, leaf_batch& b) {
     }
     if (b.count == b.room) {
         std::size_t room = b.room == 0 ? 1024 : b.room * 2;
+        // A table of pointers to nodes, not of nodes.
+        // NOLINTNEXTLINE(bugprone-sizeof-expression)
         auto* bigger = static_cast<node**>(std::realloc(static_cast<void*>(b.fresh), room * sizeof(node*)));
         if (bigger == nullptr) {
             link_batch(root, b);

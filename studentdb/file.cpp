@@ -54,11 +54,14 @@ student* alloc_records(std::size_t count) {
     // The 2 MB stretches of a large array in huge pages where the system
     // offers them: its first filling then takes a few dozen page faults
     // instead of one per 4 KB.
-    constexpr std::uintptr_t huge = std::uintptr_t{2} * 1024 * 1024;
-    auto start = reinterpret_cast<std::uintptr_t>(records);
-    std::uintptr_t from = (start + huge - 1) & ~(huge - 1);
-    std::uintptr_t to = (start + bytes) & ~(huge - 1);
-    if (records != nullptr && to > from) (void)::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+    constexpr std::size_t huge = std::size_t{2} * 1024 * 1024;
+    if (records != nullptr && bytes >= 2 * huge) {
+        auto* base = reinterpret_cast<char*>(records);
+        std::size_t offset = reinterpret_cast<std::uintptr_t>(base) % huge;
+        char* from = base + (offset == 0 ? 0 : huge - offset);
+        char* to = base + bytes - (offset + bytes) % huge;
+        if (to > from) (void)::madvise(from, static_cast<std::size_t>(to - from), MADV_HUGEPAGE);
+    }
 #endif
     return records;
 }
