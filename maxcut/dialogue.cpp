@@ -135,6 +135,9 @@ bool read_ahead(typed_reader& r, int& value) {
     return true;
 }
 
+// The elements are stored through references, which the const check of
+// clang-tidy does not follow.
+// NOLINTNEXTLINE(readability-non-const-parameter)
 bool read_elements(con::console& c, int* mas, std::int64_t n) {
     con::write(c, "Vvod elementov mas\n");
     text_block t{c};
@@ -200,8 +203,8 @@ char* format_element(char* out, int value) {
     // 16 more after the digits: the copy out is always 16 characters long.
     char text[40];
     std::memset(text, ' ', sizeof text);
-    std::memcpy(text + 16, &four_digits[(v / 10000) * 4], 4);
-    std::memcpy(text + 20, &four_digits[(v % 10000) * 4], 4);
+    std::memcpy(text + 16, &four_digits[static_cast<std::size_t>(v / 10000) * 4], 4);
+    std::memcpy(text + 20, &four_digits[static_cast<std::size_t>(v % 10000) * 4], 4);
     std::uint64_t digits = 0;
     std::memcpy(&digits, text + 16, 8);
     digits = as_little_endian(digits);
