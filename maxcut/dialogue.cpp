@@ -101,9 +101,10 @@ std::size_t leading_digits(const char* p) {
     return static_cast<std::size_t>(std::countr_zero(not_digit)) / 8;
 }
 
-// The value of the count (1..7) digits at p: the digits are moved to the
+// The value of the count (0..7) digits at p: the digits are moved to the
 // top of the word, behind zeros, and pairs, fours and eights are joined.
 std::uint32_t digits_value(const char* p, std::size_t count) {
+    if (count == 0) return 0; // a shift by the word's whole width is undefined
     std::uint64_t x = load_less_zeros(p) << (8 * (8 - count));
     x = (x * 10 + (x >> 8)) & 0x00ff00ff00ff00ff;
     x = (x * 100 + (x >> 16)) & 0x0000ffff0000ffff;
