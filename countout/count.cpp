@@ -131,8 +131,7 @@ bool build_index(count_state& s, std::size_t n) {
     if (n % word_bits != 0) s.alive[words - 1] = (std::uint64_t{1} << (n % word_bits)) - 1;
     // Every word starts full: build the sums bottom-up in O(words).
     s.tree[0] = 0;
-    for (std::size_t i = 1; i <= words; ++i)
-        s.tree[i] = count_bits(s.alive[i - 1]);
+    for (std::size_t i = 1; i <= words; ++i) s.tree[i] = count_bits(s.alive[i - 1]);
     for (std::size_t i = 1; i <= words; ++i) {
         std::size_t parent = i + lowest_bit(i);
         if (parent <= words) s.tree[parent] += s.tree[i];

@@ -37,13 +37,13 @@ struct count_state {
     std::size_t* run_first = nullptr; // runs of soldiers side by side: the first position of each
     soldier** run_base = nullptr;     // and its soldier
     std::size_t runs = 0;
-    soldier** at = nullptr;           // or, when there are too many runs, the soldier of every position
-    std::uint64_t* alive = nullptr;   // bit p % 64 of word p / 64: position p not yet picked
-    std::uint32_t* tree = nullptr;    // Fenwick tree over the words' counts, words 1..words, then padding
+    soldier** at = nullptr;         // or, when there are too many runs, the soldier of every position
+    std::uint64_t* alive = nullptr; // bit p % 64 of word p / 64: position p not yet picked
+    std::uint32_t* tree = nullptr;  // Fenwick tree over the words' counts, words 1..words, then padding
     std::size_t words = 0;
-    std::size_t top = 0;               // highest power of two not above words
-    std::uint32_t* order = nullptr;    // positions in the order of leaving
-    std::size_t handed = 0;            // soldiers of order handed back so far
+    std::size_t top = 0;            // highest power of two not above words
+    std::uint32_t* order = nullptr; // positions in the order of leaving
+    std::size_t handed = 0;         // soldiers of order handed back so far
 };
 
 // Sets up a count from start (step >= 1, direction 'l' or 'r') that walks the

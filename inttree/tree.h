@@ -70,11 +70,11 @@ struct leaf_batch {
     node** fresh = nullptr; // queued leaves in the order they came
     std::size_t count = 0;
     std::size_t room = 0;
-    descent_hint hint;      // for leaves linked one at a time
-    bool queueing = false;  // a value has turned: every later one is queued
-    int direction = 0;      // of the values linked so far: 1 rising, -1 falling, 0 not yet known
-    bool any = false;       // a value has been linked
-    std::int32_t last = 0;  // the last value linked
+    descent_hint hint;     // for leaves linked one at a time
+    bool queueing = false; // a value has turned: every later one is queued
+    int direction = 0;     // of the values linked so far: 1 rising, -1 falling, 0 not yet known
+    bool any = false;      // a value has been linked
+    std::int32_t last = 0; // the last value linked
 };
 
 // Links fresh (a leaf) below root at once, or queues it; when the queue

@@ -62,7 +62,8 @@ const char* find_bytes(const char* from, const char* end, std::string_view str) 
 // a time where the processor compares sixteen bytes at once; elsewhere
 // memchr finds the first byte.
 const char* next_candidate(const char* p, const char* limit, std::string_view str) {
-    if (str.size() == 1) return static_cast<const char*>(std::memchr(p, str[0], static_cast<std::size_t>(limit - p)));
+    if (str.size() == 1)
+        return static_cast<const char*>(std::memchr(p, str[0], static_cast<std::size_t>(limit - p)));
     std::size_t gap = str.size() - 1;
     char first = str[0];
     char last = str[gap];

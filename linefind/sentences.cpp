@@ -47,7 +47,8 @@ bool mapped_apart(std::size_t size) { return size >= huge_page && size <= SIZE_M
 void* new_large(std::size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     if (mapped_apart(size)) {
-        void* mapped = ::mmap(nullptr, size + huge_page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        void* mapped =
+            ::mmap(nullptr, size + huge_page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (mapped == MAP_FAILED) return nullptr;
         char* start = static_cast<char*>(mapped);
         auto misalignment = reinterpret_cast<std::uintptr_t>(start) % huge_page;
@@ -56,7 +57,8 @@ void* new_large(std::size_t size) {
         // The length of a mapping is a whole number of pages.
         std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
         std::size_t kept = (size + page - 1) / page * page;
-        if (huge_page - before > kept - size) ::munmap(start + before + kept, huge_page - before - (kept - size));
+        if (huge_page - before > kept - size)
+            ::munmap(start + before + kept, huge_page - before - (kept - size));
         ::madvise(start + before, size, MADV_HUGEPAGE);
         return start + before;
     }
@@ -158,7 +160,8 @@ sentence_node* new_node(sentence_list& list, std::size_t text_size) {
     if (text_size > most_text) return nullptr;
     std::size_t bytes = (sizeof(sentence_node) + text_size + node_alignment - 1) & ~(node_alignment - 1);
     if (list.block == nullptr || list.block->size - list.block_used < bytes) {
-        std::size_t size = list.block == nullptr ? first_block_size : std::min(list.block->size * 2, most_block_size);
+        std::size_t size =
+            list.block == nullptr ? first_block_size : std::min(list.block->size * 2, most_block_size);
         size = std::max(size, sizeof(node_block) + bytes);
         auto* block = static_cast<node_block*>(new_large(size));
         if (block == nullptr) return nullptr;

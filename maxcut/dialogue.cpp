@@ -4,8 +4,8 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -45,7 +45,9 @@ void write_out(text_block& t) {
     t.used = 0;
 }
 
-bool is_space(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r'; }
+bool is_space(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
 
 // Reads elements straight from the typed lines already in memory, as the
 // validated read would read them: blanks and line breaks skipped, a sign,

@@ -52,7 +52,8 @@ bool add_entry(tables& t) {
     if (t.count == t.capacity) {
         // Doubling keeps the copying linear in the lines typed.
         const auto most = static_cast<std::size_t>(t.most);
-        const std::size_t wanted = std::min(t.capacity < 16 ? 16 : 2 * static_cast<std::size_t>(t.capacity), most);
+        const std::size_t wanted =
+            std::min(t.capacity < 16 ? 16 : 2 * static_cast<std::size_t>(t.capacity), most);
         auto* grown_lines = static_cast<char**>(std::realloc(t.lines, wanted * sizeof(char*)));
         if (grown_lines == nullptr) return false;
         t.lines = grown_lines;

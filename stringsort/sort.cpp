@@ -243,7 +243,8 @@ std::vector<char*> arrange_groups(char* const* lines, const key_groups& groups, 
     // Free places of every group's sequence; group g's tree starts at
     // offset[g] + g, as each tree has one unused leading slot.
     std::vector<index> free_places(n + groups.count, 0);
-    for (index g = 0; g < groups.count; ++g) tree_fill_ones(free_places.data() + offset[g] + g, cycles.size[g]);
+    for (index g = 0; g < groups.count; ++g)
+        tree_fill_ones(free_places.data() + offset[g] + g, cycles.size[g]);
     std::vector<char*> sorted(n, nullptr);
     for (index line = 0; line < n; ++line) { // the last inserted first
         const index g = groups.rank[line];
@@ -251,7 +252,8 @@ std::vector<char*> arrange_groups(char* const* lines, const key_groups& groups, 
             sorted[offset[g]] = lines[line];
             continue;
         }
-        const index place = tree_take(free_places.data() + offset[g] + g, cycles.size[g], cycles.insert_at[line]);
+        const index place =
+            tree_take(free_places.data() + offset[g] + g, cycles.size[g], cycles.insert_at[line]);
         sorted[offset[g] + from_start(place, cycles.start[g], cycles.size[g])] = lines[line];
     }
     return sorted;
@@ -312,10 +314,10 @@ namespace {
 // The front part of a class's list while its events pass.
 struct ring {
     index size = 0;
-    index start = 0;               // where its first member stands in the ring's sequence
-    index next = 1;                // the first event not yet accounted for
-    std::vector<index> joined;     // typed index of each member joining the ring
-    std::vector<index> joined_at;  // its place in the ring's sequence when it joined
+    index start = 0;              // where its first member stands in the ring's sequence
+    index next = 1;               // the first event not yet accounted for
+    std::vector<index> joined;    // typed index of each member joining the ring
+    std::vector<index> joined_at; // its place in the ring's sequence when it joined
     std::vector<index> free_places;
 };
 
@@ -410,7 +412,8 @@ void read_list(sums_order& order, std::span<const index> members, behind rest) {
         order.list[from_start(place, r.start, r.size)] = r.joined[k];
     }
     std::copy(members.begin() + static_cast<std::ptrdiff_t>(rest.low),
-              members.begin() + static_cast<std::ptrdiff_t>(rest.high), order.list.begin() + static_cast<std::ptrdiff_t>(r.size));
+              members.begin() + static_cast<std::ptrdiff_t>(rest.high),
+              order.list.begin() + static_cast<std::ptrdiff_t>(r.size));
 }
 
 // The class's own passes. By then no larger sum lies before home, and an
@@ -429,7 +432,7 @@ void take_own_passes(sums_order& order, index home, std::int32_t v) {
 // its lines; members holds the class's positions ascending.
 void place_class(sums_order& order, std::span<const index> members) {
     const index home = order.value.size() - order.larger_count; // final home of the larger sums
-    if (members.size() == 1) { // a sum of its own has one entry to end in
+    if (members.size() == 1) {                                  // a sum of its own has one entry to end in
         order.placed[home - 1] = members[0];
         return;
     }

@@ -197,7 +197,9 @@ TEST(Batch, LinksTheTreeThatOneLeafAtATimeGives) {
         std::int32_t run = value();
         for (std::size_t k = 0; k < added.size(); ++k) {
             bool monotone = kind == 3 || (kind != 0 && k < added.size() / 2);
-            if (monotone) run = kind == 1 ? run + static_cast<std::int32_t>(gen() % 3) : run - static_cast<std::int32_t>(gen() % 3);
+            if (monotone)
+                run = kind == 1 ? run + static_cast<std::int32_t>(gen() % 3)
+                                : run - static_cast<std::int32_t>(gen() % 3);
             added[k] = monotone ? run : value();
         }
         built_tree one_by_one;
