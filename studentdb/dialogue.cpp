@@ -186,7 +186,8 @@ void sort_by_street(student* a, std::int32_t num_d) {
 
 student find_student(con::console& c) {
     student none{};
-    std::FILE* f = open_students_file();
+    bool absent = false;
+    std::FILE* f = open_students_file(absent);
     if (f == nullptr) {
         con::write(c, "\xAD\n");
         return none;
@@ -217,7 +218,8 @@ student find_student(con::console& c) {
 int run(con::console& c) {
     con::use_cp1251(c);
     std::int32_t num_d = 0;
-    student* a = load_students(c, &num_d);
+    file_seen seen = file_seen::absent;
+    student* a = load_students(c, &num_d, &seen);
     std::int32_t x = 0;
     while (read_choice(c, x) && x != 0) {
         switch (x) {
@@ -238,7 +240,7 @@ int run(con::console& c) {
             a = add_students(c, a, &num_d);
             break;
         case 5:
-            save_students(c, a, num_d);
+            save_students(c, a, num_d, seen);
             break;
         default:
             print_students(c, a, num_d);

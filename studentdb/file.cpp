@@ -138,8 +138,11 @@ bool write_records(int fd, const student* a, std::int32_t num_d) {
     return true;
 }
 
-student* load_students(con::console& c, std::int32_t* num_d) {
-    std::FILE* f = open_students_file();
+student* load_students(con::console& c, std::int32_t* num_d, file_seen* seen) {
+    bool absent = false;
+    std::FILE* f = open_students_file(absent);
+    // Until the whole file has been read, a save must not replace it.
+    *seen = absent ? file_seen::absent : file_seen::unread;
     if (f == nullptr) {
         con::write(c, "\nФайла не существует!\n"_cp);
         con::wait_key(c);
@@ -162,6 +165,9 @@ student* load_students(con::console& c, std::int32_t* num_d) {
         return nullptr;
     }
     std::int32_t count = read_records(c, f, a, room);
+    // A read error ends the data as the end of the file does; only the
+    // latter means that every record was read.
+    if (std::ferror(f) == 0 && !con::ended(c)) *seen = file_seen::whole;
     std::fclose(f);
     if (count == 0) {
         std::free(a);
@@ -174,8 +180,8 @@ student* load_students(con::console& c, std::int32_t* num_d) {
     return a;
 }
 
-void save_students(con::console& c, const student* a, std::int32_t num_d) {
-    if (write_students_file(a, num_d)) return;
+void save_students(con::console& c, const student* a, std::int32_t num_d, file_seen seen) {
+    if (seen != file_seen::unread && write_students_file(a, num_d)) return;
     con::write(c, "\nEror!\n");
     con::wait_key(c);
 }

@@ -3,8 +3,9 @@
 // old one, so that either the whole new content or the old file is there.
 // A file the user may not write is not saved at all, and where a new file
 // could not be what the old one was (one of several hard links, a directory
-// closed to new files, an owner the process cannot give it, an access list)
-// the old file is rewritten in place instead.
+// closed to new files, an owner the process cannot give it, an access list,
+// an extended attribute the process cannot copy) the old file is rewritten
+// in place instead.
 #include "file_system.h"
 
 #include <cerrno>
@@ -101,6 +102,60 @@ bool has_access_list(const std::string& path) {
 #endif
 }
 
+#if defined(__linux__)
+// Calls get (a listxattr or getxattr) into text, growing it while the
+// attribute grows meanwhile; false with errno set where get failed.
+template <class Get> bool read_attribute(std::string& text, Get get) {
+    for (;;) {
+        ssize_t size = get(nullptr, 0);
+        if (size < 0) return false;
+        text.resize(static_cast<std::size_t>(size));
+        ssize_t got = size == 0 ? 0 : get(text.data(), text.size());
+        if (got >= 0) {
+            text.resize(static_cast<std::size_t>(got));
+            return true;
+        }
+        if (errno != ERANGE) return false;
+    }
+}
+#endif
+
+// Gives the new file every extended attribute of the old one: the user's
+// own, and security labels and capabilities where the system has them.
+// After the records are written, since a write takes capabilities off a
+// file. False where one cannot be read or set: the replace would lose it.
+// The access list is not among them: a file with one is rewritten in place.
+bool copy_attributes(int fd, const std::string& target) {
+#if defined(__linux__)
+    std::string names;
+    if (!read_attribute(names,
+                        [&](char* to, std::size_t size) { return ::listxattr(target.c_str(), to, size); }))
+        return errno == ENOTSUP; // a file system without them
+    for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
+        const char* name = names.c_str() + at;
+        std::string value;
+        if (!read_attribute(value, [&](char* to, std::size_t size) {
+                return ::getxattr(target.c_str(), name, to, size);
+            })) {
+            if (errno == ENODATA) continue; // removed meanwhile
+            return false;
+        }
+        // A label the new file has already been given needs no permission
+        // to change it.
+        std::string now;
+        if (read_attribute(now,
+                           [&](char* to, std::size_t size) { return ::fgetxattr(fd, name, to, size); }) &&
+            now == value)
+            continue;
+        if (::fsetxattr(fd, name, value.data(), value.size(), 0) != 0) return false;
+    }
+#else
+    (void)fd;
+    (void)target;
+#endif
+    return true;
+}
+
 // Rewrites the file at target in place: the records over the old bytes, the
 // file cut to their length, and the data synced. The file stays the same
 // file, with its links, owner and permissions.
@@ -140,14 +195,22 @@ bool write_all(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-std::FILE* open_students_file() {
+std::FILE* open_students_file(bool& absent) {
+    absent = false;
     // A device is not even opened: opening some devices does something.
     struct stat st {};
-    if (::stat(file_name, &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    if (::stat(file_name, &st) != 0) {
+        absent = errno == ENOENT;
+        return nullptr;
+    }
+    if (!S_ISREG(st.st_mode)) return nullptr;
     // O_NONBLOCK: should a FIFO take the file's place after the check, the
     // open does not wait for a writer, and the check below refuses it.
     int fd = ::open(file_name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        absent = errno == ENOENT;
+        return nullptr;
+    }
     std::FILE* f = nullptr;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) f = ::fdopen(fd, "rb");
     if (f == nullptr) ::close(fd);
@@ -186,7 +249,13 @@ bool write_students_file(const student* a, std::int32_t num_d) {
             return given == identity::refused && write_in_place(target, a, num_d);
         }
     }
-    bool ok = write_records(fd, a, num_d) && ::fsync(fd) == 0;
+    bool ok = write_records(fd, a, num_d);
+    if (ok && exists && !copy_attributes(fd, target)) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return write_in_place(target, a, num_d);
+    }
+    ok = ok && ::fsync(fd) == 0;
     // close may report a write error that the file system deferred.
     if (::close(fd) != 0) ok = false;
     if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) ok = false;

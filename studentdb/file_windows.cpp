@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
@@ -138,9 +139,28 @@ bool write_all(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-std::FILE* open_students_file() {
-    std::FILE* f = ::_wfopen(file_name, L"rb");
-    if (f == nullptr) return nullptr;
+std::FILE* open_students_file(bool& absent) {
+    absent = false;
+    // Opened by CreateFileW, whose error tells a missing file from one that
+    // is there but cannot be read (held by a program that does not share
+    // it, or closed to this user); the sharing is that of _wfopen.
+    HANDLE file = ::CreateFileW(file_name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = ::GetLastError();
+        absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return nullptr;
+    }
+    int fd = ::_open_osfhandle(reinterpret_cast<std::intptr_t>(file), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        ::CloseHandle(file);
+        return nullptr;
+    }
+    std::FILE* f = ::_fdopen(fd, "rb");
+    if (f == nullptr) {
+        ::_close(fd);
+        return nullptr;
+    }
     struct _stat64 st {};
     if (::_fstat64(::_fileno(f), &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
         std::fclose(f);

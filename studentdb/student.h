@@ -63,18 +63,29 @@ student* alloc_records(std::size_t count);
 
 // Opens students.dat for reading when it is a regular file, or a link to
 // one. Null when it is missing or unreadable, and for a directory, a FIFO or
-// a device, which hold no records; the open never waits.
-std::FILE* open_students_file();
+// a device, which hold no records; the open never waits. absent tells, with
+// null, that there is no such file at all.
+std::FILE* open_students_file(bool& absent);
+
+// What the load saw of students.dat. A save replaces or rewrites the file
+// only where the load found no such file or read it whole: records the load
+// could not read, which the user has never seen, would otherwise be lost.
+enum class file_seen {
+    absent, // no such file
+    whole,  // read to its end
+    unread, // there but not read whole: not readable, a read error, no memory
+};
 
 // Loads every complete record of students.dat. Returns the array, or
 // nullptr for the empty collection; *num_d is written only with a non-null
-// array.
-student* load_students(con::console& c, std::int32_t* num_d);
+// array, *seen always.
+student* load_students(con::console& c, std::int32_t* num_d, file_seen* seen);
 // Replaces students.dat with the records of the array; when students.dat is
 // a symbolic link, the file it leads to is replaced and the link stays.
 // Either the whole new content is in place or, after "\nEror!", the old
-// file is as it was.
-void save_students(con::console& c, const student* a, std::int32_t num_d);
+// file is as it was. seen is what the load saw: a file it could not read
+// whole is never written, and the save fails as a failed open does.
+void save_students(con::console& c, const student* a, std::int32_t num_d, file_seen seen);
 // The save without its message: true when students.dat was replaced.
 bool write_students_file(const student* a, std::int32_t num_d);
 

@@ -18,9 +18,13 @@
 //   read:N[:ERRNO]    the N-th read from a file fails (default EIO)
 //   vanish:TEXT       a file whose name contains TEXT is removed as soon as
 //                     it has been opened
+//   fread:N           the N-th fread from a file reads half of what it asks
+//                     for, then meets a read error (a disk failing part way)
+//   fsetxattr:N[:ERRNO] the N-th fsetxattr fails (default EPERM)
 #include <cerrno>
 #include <csignal>
 #include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
@@ -168,6 +172,30 @@ ssize_t read(int fd, void* data, size_t size) {
         return -1;
     }
     return next(fd, data, size);
+}
+
+// The C library's fread reads through its own internal read, which a
+// preloaded read does not replace: the fault comes from the descriptor
+// itself, swapped for one of a directory, which every read refuses.
+size_t fread(void* data, size_t size, size_t count, FILE* stream) {
+    static auto next = real<size_t (*)(void*, size_t, size_t, FILE*)>("fread");
+    if (::fileno(stream) <= 2 || !chosen("fread")) return next(data, size, count, stream);
+    size_t got = next(data, size, count / 2, stream);
+    int directory = ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory >= 0) {
+        ::dup2(directory, ::fileno(stream));
+        ::close(directory);
+    }
+    return got + next(static_cast<char*>(data) + got * size, size, count - got, stream);
+}
+
+int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags) {
+    static auto next = real<int (*)(int, const char*, const void*, size_t, int)>("fsetxattr");
+    if (chosen("fsetxattr")) {
+        errno = error_or(EPERM);
+        return -1;
+    }
+    return next(fd, name, value, size, flags);
 }
 
 int fsync(int fd) {

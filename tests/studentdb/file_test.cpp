@@ -16,6 +16,10 @@ TEST_F(load_test, MissingFileSaysSoAndGivesEmptyCollection) {
     EXPECT_EQ(l.a, nullptr);
     EXPECT_EQ(l.n, 0);
     EXPECT_EQ(l.out, "\nФайла не существует!\n"_cp);
+    // No file to lose: the save creates it.
+    student s = make_student("a", "b", 1, 2);
+    EXPECT_EQ(save(&s, 1, l.seen), "");
+    EXPECT_EQ(read_bytes(), record_bytes("a", "b", 1, 2));
 }
 
 TEST_F(load_test, FilesShorterThanOneRecordAreSilentlyEmpty) {
@@ -45,7 +49,7 @@ TEST_F(load_test, IncompleteTailIsDroppedAndNextSaveWritesWholeRecords) {
     EXPECT_EQ(text_of(l.a[1].name), "Smith");
     EXPECT_EQ(l.a[1].house, -2147483647 - 1);
     EXPECT_EQ(l.a[1].flat, 2147483647);
-    EXPECT_EQ(save(l.a, l.n), "");
+    EXPECT_EQ(save(l.a, l.n, l.seen), "");
     EXPECT_EQ(read_bytes(), file.substr(0, 96));
 }
 

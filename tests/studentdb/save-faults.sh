@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # A save that fails at any step, or a process killed in the middle of one,
 # leaves students.dat as it was before the save, byte for byte; a save that
-# completes leaves exactly the new records. Each step of the save is made to
+# completes leaves exactly the new records. A load that meets a read error
+# leaves nothing for a save to replace. Each step of the save is made to
 # fail in turn by the preloaded fault library.
 #
 #   save-faults.sh STUDENTDB FAULT_SHIM
 set -eu
 source "$(dirname "$0")/../faults/lib.sh" "$1" "$2"
+command -v setfattr >/dev/null || { echo "needs setfattr and getfattr (package attr)" >&2; exit 1; }
 
 # 3000 records make the save several writes; the dialogue adds one record
 # and saves.
@@ -20,6 +22,7 @@ open(root + "/old.dat", "wb").write(old)
 open(root + "/new.dat", "wb").write(old + rec(b"Added", b"Road", 7, 8))
 open(root + "/save", "wb").write(b"4\nAdded\nRoad\n7\n8\nn\n5\n0\n")
 open(root + "/save-twice", "wb").write(b"4\nAdded\nRoad\n7\n8\nn\n5\n5\n0\n")
+open(root + "/save-list", "wb").write(b"4\nAdded\nRoad\n7\n8\nn\n5\n6\n0\n")
 PY
 
 # Runs the add-and-save dialogue with a fault; $1 the fault, $2 the input.
@@ -127,6 +130,37 @@ run_save write:2 save-twice
 [ "$(errors_shown)" -eq 1 ] || fail "retry: expected one failure report"
 cmp -s "$ROOT/new.dat" "$WORK/students.dat" || fail "retry: the second save did not write the new file"
 [ "$(work_files)" = students.dat ] || fail "retry: left files behind"
+
+# A read error part way through the load: the records read are shown, but
+# a save would drop the rest, so it fails as a failed open does, and the
+# collection stays for the listing.
+fresh_work
+cp "$ROOT/old.dat" "$WORK/students.dat"
+fault_run fread:1 "$ROOT/save-list"
+[ "$STATUS" -eq 0 ] || fail "read error: exit status $STATUS"
+[ "$(errors_shown)" -eq 1 ] || fail "read error: the failure was not reported"
+grep -q '  Added                Road    7         8$' "$OUT" || fail "read error: the collection was not kept"
+cmp -s "$ROOT/old.dat" "$WORK/students.dat" || fail "read error: students.dat changed"
+[ "$(work_files)" = students.dat ] || fail "read error: left files behind: $(work_files | tr '\n' ' ')"
+
+# An extended attribute the new file cannot be given: the file is rewritten
+# in place and keeps it; where it can, the replaced file carries it.
+for fault in none fsetxattr:1; do
+    fresh_work
+    cp "$ROOT/old.dat" "$WORK/students.dat"
+    setfattr -n user.comment -v "group 7" "$WORK/students.dat"
+    INODE=$(stat -c %i "$WORK/students.dat")
+    fault_run $fault "$ROOT/save"
+    [ "$(getfattr --only-values -n user.comment "$WORK/students.dat")" = "group 7" ] ||
+        fail "attribute, $fault: the attribute was lost"
+    [ "$(work_files)" = students.dat ] || fail "attribute, $fault: left files behind: $(work_files | tr '\n' ' ')"
+    if [ $fault = none ]; then
+        cmp -s "$ROOT/new.dat" "$WORK/students.dat" || fail "attribute: students.dat is not the new file"
+        [ "$(stat -c %i "$WORK/students.dat")" != "$INODE" ] || fail "attribute: rewritten in place"
+    else
+        expect_in_place "attribute, $fault"
+    fi
+done
 
 # Killed in the middle of the writes, or around the rename.
 expect_killed kill:1 9 old

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The save and what the file system says about students.dat: a file the user
-# may not write is refused; a file whose directory is closed to new files, or
+# may not write, or could not read at the start, is refused; a file's extended
+# attributes stay with it; a file whose directory is closed to new files, or
 # whose owner the user cannot give a new file, is rewritten in place; a file
 # of another user saved by root keeps its owner, group and mode.
 # Permissions do not bind root, so the program runs as the unprivileged user
@@ -13,6 +14,7 @@ if [ "$(id -u)" -ne 0 ] || ! command -v setpriv >/dev/null; then
     echo "needs root and setpriv to run the program as another user"
     exit 77
 fi
+command -v setfattr >/dev/null || { echo "needs setfattr and getfattr (package attr)" >&2; exit 1; }
 NOBODY=65534
 # The user must reach the program and the scratch directory.
 chmod 755 "$ROOT"
@@ -75,6 +77,23 @@ setup $NOBODY:$NOBODY 755 $NOBODY:$NOBODY 444
 save_as nobody
 check "read-only file" old "$NOBODY:$NOBODY 444"
 [ "$(grep -c 'Eror!' "$OUT")" -eq 1 ] || fail "read-only file: the failure was not reported"
+
+# A file the user may write but not read: the load cannot read it and says
+# so as for a missing file, and a save, which would drop the records the
+# user never saw, fails as a failed open does.
+setup $NOBODY:$NOBODY 755 $NOBODY:$NOBODY 200
+save_as nobody
+check "unreadable file" old "$NOBODY:$NOBODY 200"
+[ "$(grep -c 'Eror!' "$OUT")" -eq 1 ] || fail "unreadable file: the failure was not reported"
+
+# Extended attributes stay with the file the save puts in its place.
+setup $NOBODY:$NOBODY 755 $NOBODY:$NOBODY 644
+setpriv --reuid=$NOBODY --regid=$NOBODY --clear-groups setfattr -n user.comment -v "group 7" "$WORK/students.dat"
+save_as nobody
+saved "file with an attribute" new "$NOBODY:$NOBODY 644"
+[ "$(stat -c %i "$WORK/students.dat")" != "$INODE" ] || fail "file with an attribute: not replaced"
+[ "$(getfattr --only-values -n user.comment "$WORK/students.dat")" = "group 7" ] ||
+    fail "file with an attribute: the attribute was lost"
 
 # A writable file in a directory the user cannot write: rewritten in place.
 setup 0:0 755 $NOBODY:$NOBODY 644

@@ -62,6 +62,7 @@ inline student make_student(std::string_view name, std::string_view street, std:
 struct loaded {
     student* a = nullptr;
     std::int32_t n = 0;
+    studentdb::file_seen seen = studentdb::file_seen::absent;
     std::string out;
     loaded() = default;
     loaded(const loaded&) = delete;
@@ -72,16 +73,18 @@ struct loaded {
 inline void load(loaded& l) {
     con::console c;
     con::open_memory(c, "", l.out);
-    l.a = studentdb::load_students(c, &l.n);
+    l.a = studentdb::load_students(c, &l.n, &l.seen);
     con::flush(c);
 }
 
-// Saves the records; returns what the save wrote.
-inline std::string save(const student* a, std::int32_t n) {
+// Saves the records, as after a load that saw seen; returns what the save
+// wrote.
+inline std::string save(const student* a, std::int32_t n,
+                        studentdb::file_seen seen = studentdb::file_seen::whole) {
     std::string out;
     con::console c;
     con::open_memory(c, "", out);
-    studentdb::save_students(c, a, n);
+    studentdb::save_students(c, a, n, seen);
     con::flush(c);
     return out;
 }
