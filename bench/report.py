@@ -6,7 +6,7 @@
 Builds the programs in release mode (build/bench), generates the inputs into
 bench/out/inputs/ (kept between runs and remade when their generator
 changes), runs every workload at three sizes n, 4n and 16n beside its floor
-(bench/measure.cpp: the same input read and the same output written, nothing
+(bench/measure.cpp: the same input read and as much output written, nothing
 else), fits the growth exponent and prints one block per workload; the
 summary gives every workload's CPU time over the previous report's (the
 bench/RESULTS.md about to be replaced, or --previous FILE), and stringsort's
@@ -290,7 +290,7 @@ def run_program(binary, case):
 
 
 def keep_output(case):
-    """Keeps what the program's last run wrote, for the floor to write again."""
+    """Keeps what the program's last run wrote, for the floor to write as much again."""
     (RUN / "stdout").replace(RUN / "stdout.copy")
     for name in case.saves:
         (RUN / name).replace(RUN / (name + ".copy"))
@@ -521,7 +521,7 @@ def summary(results, before):
 
 METHOD = (
     "Each workload runs at three sizes, n, 4n and 16n, each with its floor: the least that reading the "
-    "workload's input and writing its output can cost. A program run shorter than a second is repeated, "
+    "workload's input and writing its output through read and write can cost. A program run shorter than a second is repeated, "
     "three runs in all, and the fastest is kept; so is every floor. Inputs are read once beforehand, so every run finds them in "
     "the page cache; standard output goes to a regular file; every program runs with `LC_ALL=C`.")
 
@@ -533,10 +533,12 @@ COLUMNS = [
      "writing, memory)."),
     ("peak MB", "the most memory the program held at once (its peak resident set, in MiB)."),
     ("floor s", "CPU seconds (user + sys) of `bench/measure.cpp` reading the same input (standard input "
-     "and the files the program reads, in 64 KiB blocks) and writing the program's own output, saved from "
-     "its run, to the same kind of file (standard output to a regular file; a saved file written and "
-     "synced to disk, as the program's save does). Nothing is parsed, computed or formatted, and no "
-     "process is started, so no program doing the work can go below it."),
+     "and the files the program reads) and writing as many bytes as the program wrote to the same kind of "
+     "file (standard output to a regular file; a saved file written and synced to disk with its "
+     "directory, as the program's save does), each read and write one 64 KiB block through a buffer "
+     "that stays in the processor's cache. Nothing is parsed, computed or formatted, and the floor's own "
+     "start is not counted, so a program that reads and writes its files through read and write, as "
+     "these do, cannot go below it (one that mapped its files into memory could)."),
     ("× floor", "the program's CPU seconds (user + sys) divided by the floor's: how far above the least "
      "possible cost it is."),
     ("CPU s (summary)", "user + sys seconds at the largest size run."),
