@@ -44,6 +44,12 @@ fail() {
     FAILURES=$((FAILURES + 1))
 }
 
+# An extended attribute user.comment set on a file and read back, as
+# `setfattr -n user.comment -v "group 7"` and `getfattr` do:
+# python3 -c "$SET_COMMENT" FILE, python3 -c "$GET_COMMENT" FILE.
+SET_COMMENT='import os, sys; os.setxattr(sys.argv[1], "user.comment", b"group 7")'
+GET_COMMENT='import os, sys; print(os.getxattr(sys.argv[1], "user.comment").decode())'
+
 # The names of the files in $WORK, one per line, sorted.
 work_files() { (cd "$WORK" && ls -A | LC_ALL=C sort); }
 

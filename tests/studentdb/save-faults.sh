@@ -8,7 +8,6 @@
 #   save-faults.sh STUDENTDB FAULT_SHIM
 set -eu
 source "$(dirname "$0")/../faults/lib.sh" "$1" "$2"
-command -v setfattr >/dev/null || { echo "needs setfattr and getfattr (package attr)" >&2; exit 1; }
 
 # 3000 records make the save several writes; the dialogue adds one record
 # and saves.
@@ -148,10 +147,10 @@ cmp -s "$ROOT/old.dat" "$WORK/students.dat" || fail "read error: students.dat ch
 for fault in none fsetxattr:1; do
     fresh_work
     cp "$ROOT/old.dat" "$WORK/students.dat"
-    setfattr -n user.comment -v "group 7" "$WORK/students.dat"
+    python3 -c "$SET_COMMENT" "$WORK/students.dat"
     INODE=$(stat -c %i "$WORK/students.dat")
     fault_run $fault "$ROOT/save"
-    [ "$(getfattr --only-values -n user.comment "$WORK/students.dat")" = "group 7" ] ||
+    [ "$(python3 -c "$GET_COMMENT" "$WORK/students.dat")" = "group 7" ] ||
         fail "attribute, $fault: the attribute was lost"
     [ "$(work_files)" = students.dat ] || fail "attribute, $fault: left files behind: $(work_files | tr '\n' ' ')"
     if [ $fault = none ]; then
