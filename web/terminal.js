@@ -216,11 +216,18 @@
         running: false,
         onInterrupt: null,
 
+        writes: 0, // writes the terminal has not drawn yet
+
         show(bytes) {
-            if (this.term) this.term.write(bytes);
+            this.draw(bytes);
         },
         echo(text) {
-            if (this.term) this.term.write(text);
+            this.draw(text);
+        },
+        draw(data) {
+            if (!this.term) return;
+            ++this.writes;
+            this.term.write(data, () => --this.writes);
         },
 
         read(size, idle) {
@@ -494,6 +501,19 @@
         for (const [name, bytes] of result.files) out[name] = bytes === null ? null : toBase64(bytes);
         return {status: result.status, stdout: toBase64(result.stdout), stderr: result.stderr, files: out};
     };
+    // For the tests: the program waits for the person (or has ended) and
+    // everything it wrote is on the screen; the screen's text, every line
+    // with its trailing blanks taken off, the scrolled-off ones included.
+    window.terminalIdle = () =>
+        terminal.writes === 0 && (!terminal.running || terminal.pendingRead !== null || terminal.pendingKey !== null);
+    window.screenText = () => {
+        const buffer = terminal.term.buffer.active;
+        const lines = [];
+        for (let i = 0; i < buffer.length; ++i) lines.push(buffer.getLine(i).translateToString(true).replace(/ +$/, ''));
+        while (lines.length > 0 && lines[lines.length - 1] === '') lines.pop();
+        return lines.join('\n');
+    };
+    window.terminalPaste = (text) => terminal.term.paste(text);
     window.pageFiles = () => {
         const out = {};
         for (const [name, bytes] of workFiles) out[name] = toBase64(bytes);

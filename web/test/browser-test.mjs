@@ -16,6 +16,8 @@
 // Prints "N passed, N failed" and exits 1 on any failure.
 import fs from 'node:fs';
 import path from 'node:path';
+import {execFileSync} from 'node:child_process';
+import os from 'node:os';
 import {fileURLToPath} from 'node:url';
 import {launch, openPage, runInPage} from './browser.mjs';
 
@@ -26,6 +28,7 @@ const site = path.resolve(args.site);
 const testsDir = path.resolve(args.tests);
 const outDir = path.resolve(args.out);
 fs.mkdirSync(outDir, {recursive: true});
+const nativeDir = path.resolve(args.native || path.join(testsDir, '..', 'build', 'release', 'bin'));
 const programs = fs.readFileSync(path.join(testsDir, '..', 'programs.list'), 'utf8').split('\n').filter(Boolean)
     .filter((p) => !args.only || p === args.only);
 
@@ -163,10 +166,116 @@ async function transcriptCases(browser, name) {
     await page.close();
 }
 
+// --- Dialogues typed on the page's terminal, compared with the native program ---
+
+// Steps: text typed key by key, or a key: Enter, Backspace, Ctrl-D.
+const dialogues = [
+    {name: 'inttree', title: 'backspace-and-key-wait',
+        steps: ['5x', 'Backspace', 'Enter', '4', 'Enter', '5', 'Enter', '4', 'Enter', 'q', '1', 'Enter', 'Ctrl-D']},
+    {name: 'studentdb', title: 'key-wait-takes-a-cyrillic-key',
+        steps: ['ж', '6', 'Enter', '9', 'Backspace', '0', 'Enter']},
+    {name: 'stringsort', title: 'cyrillic-backspace-and-ctrl-d',
+        steps: ['2', 'Enter', '5', 'Enter', 'абв', 'Backspace', 'г', 'Enter', 'b 12', 'Backspace', 'Backspace', '3', 'Ctrl-D', 'Ctrl-D']},
+    {name: 'colinsert', title: 'ctrl-d-ends-a-partial-line',
+        steps: ['2', 'Enter', '1 2', 'Enter', '3 4', 'Enter', '5', 'Ctrl-D', 'Ctrl-D']},
+];
+const keyNames = {Enter: 'Enter', Backspace: 'BSpace', 'Ctrl-D': 'C-d'};
+
+async function pressInPage(page, step) {
+    if (step === 'Ctrl-D') {
+        await page.keyboard.down('Control');
+        await page.keyboard.press('KeyD');
+        await page.keyboard.up('Control');
+    } else if (step in keyNames) {
+        await page.keyboard.press(step);
+    } else {
+        for (const ch of step) await page.keyboard.sendCharacter(ch);
+    }
+}
+
+async function settle(page) {
+    for (let stable = 0; stable < 2; ) {
+        await new Promise((r) => setTimeout(r, 40));
+        stable = (await page.evaluate('window.terminalIdle()')) ? stable + 1 : 0;
+    }
+}
+
+// The screen as the program left it: without the page's own line at the end.
+function programScreen(text) {
+    return text.split('\n').filter((l) => !/^\[[a-z]+ ended, status/.test(l)).join('\n').replace(/\n+$/, '');
+}
+
+async function dialogueInPage(browser, d) {
+    const page = await openPage(browser, site, d.name, {autostart: true});
+    await page.click('#terminal');
+    await settle(page);
+    const screens = [];
+    for (const step of d.steps) {
+        await pressInPage(page, step);
+        await settle(page);
+        screens.push(programScreen(await page.evaluate('window.screenText()')));
+    }
+    const status = await page.evaluate('window.lastStatus');
+    await page.screenshot({path: path.join(outDir, `${d.name}-${d.title}.png`)});
+    await page.close();
+    return {screens, status};
+}
+
+function tmux(sock, ...argv) {
+    return execFileSync('tmux', ['-S', sock, ...argv], {encoding: 'utf8'});
+}
+
+// The same keys in tmux to the native program: after each one the screen
+// must come to read as the page's did.
+async function compareWithNative(d, inPage) {
+    const root = fs.mkdtempSync(path.join(os.tmpdir(), 'web-dialogue-'));
+    const sock = path.join(root, 'sock');
+    const conf = path.join(root, 'conf');
+    fs.writeFileSync(conf, 'set -g remain-on-exit on\nset -g status off\nset -g history-limit 10000\n');
+    fs.mkdirSync(path.join(root, 'work'));
+    const failures = [];
+    try {
+        tmux(sock, '-f', conf, 'new-session', '-d', '-s', 'run', '-x', '100', '-y', '30', '-c', path.join(root, 'work'),
+            `env LC_ALL=C.UTF-8 LANG=C.UTF-8 TERM=xterm ${path.join(nativeDir, d.name)}`);
+        const screen = () => programScreen(tmux(sock, 'capture-pane', '-p', '-S', '-', '-t', 'run').split('\n')
+            .filter((l) => !/^Pane is dead/.test(l)).map((l) => l.replace(/ +$/, '')).join('\n'));
+        await new Promise((r) => setTimeout(r, 200));
+        for (let i = 0; i < d.steps.length; ++i) {
+            const step = d.steps[i];
+            if (step in keyNames) tmux(sock, 'send-keys', '-t', 'run', keyNames[step]);
+            else tmux(sock, 'send-keys', '-t', 'run', '-l', step);
+            let native = '';
+            for (let waited = 0; waited < 5000; waited += 50) {
+                native = screen();
+                if (native === inPage.screens[i]) break;
+                await new Promise((r) => setTimeout(r, 50));
+            }
+            if (native !== inPage.screens[i]) {
+                failures.push(`after step ${i + 1} (${step}) the page shows\n${inPage.screens[i]}\n` +
+                    `-- and the native program on a terminal\n${native}`);
+                break;
+            }
+        }
+    } finally {
+        try {
+            tmux(sock, 'kill-server');
+        } catch (e) {
+            /* gone already */
+        }
+        fs.rmSync(root, {recursive: true, force: true});
+    }
+    if (inPage.status !== 0) failures.push(`exit status ${inPage.status}, expected 0`);
+    return failures.join('\n');
+}
+
 async function main() {
     const browser = await launch();
     try {
         for (const name of programs) await transcriptCases(browser, name);
+        for (const d of dialogues.filter((x) => programs.includes(x.name))) {
+            const inPage = await dialogueInPage(browser, d);
+            report(`terminal/${d.name}-${d.title}`, await compareWithNative(d, inPage));
+        }
     } finally {
         await browser.close();
     }

@@ -27,6 +27,7 @@ export async function launch() {
 // terminal (for runs with input handed over), or as a person opens it.
 export async function openPage(browser, site, name, {autostart = false} = {}) {
     const page = await browser.newPage();
+    await page.setViewport({width: 1000, height: 760});
     page.on('pageerror', (e) => process.stderr.write(`${name}: page error: ${e.message}\n`));
     const url = pathToFileURL(path.join(site, name + '.html')).href + (autostart ? '' : '?noauto');
     await page.goto(url);
