@@ -268,6 +268,89 @@ async function compareWithNative(d, inPage) {
     return failures.join('\n');
 }
 
+// --- The page's files ---
+
+async function waitForEnd(page) {
+    await page.waitForFunction('window.lastStatus !== undefined && window.terminalIdle()', {timeout: 10000});
+}
+
+// studentdb: a dialogue pasted into the terminal saves students.dat; after a
+// reload the page still has it, byte for byte the file the native program
+// saves from the same answers, and the program lists the student from it.
+async function studentsKeptAcrossReload(browser) {
+    const c = readCase(path.join(testsDir, 'studentdb', 'cases', '007-add-and-save-creates-file'));
+    const answers = new TextDecoder('windows-1251').decode(c.stdin);
+    const page = await openPage(browser, site, 'studentdb', {autostart: true});
+    await settle(page);
+    // The first key answers the wait after "there is no file".
+    await page.evaluate((text) => window.terminalPaste(text), 'x' + answers);
+    await waitForEnd(page);
+    const saved = await page.evaluate('window.pageFiles()');
+    const failures = [];
+    const expected = c.after.get('students.dat');
+    const before = saved['students.dat'] ? Buffer.from(saved['students.dat'], 'base64') : Buffer.alloc(0);
+    if (!expected.equals(before)) failures.push('students.dat after the dialogue: ' + firstDifference(expected, before));
+    await page.reload();
+    await page.waitForFunction('window.pageReady === true');
+    await settle(page);
+    const reloaded = await page.evaluate('window.pageFiles()');
+    const after = reloaded['students.dat'] ? Buffer.from(reloaded['students.dat'], 'base64') : Buffer.alloc(0);
+    if (!expected.equals(after)) failures.push('students.dat after a reload: ' + firstDifference(expected, after));
+    await page.click('#terminal');
+    await page.evaluate((text) => window.terminalPaste(text), '6\r0\r');
+    await waitForEnd(page);
+    const screen = await page.evaluate('window.screenText()');
+    if (!screen.includes('Anna')) failures.push('the student saved before the reload is not listed:\n' + screen);
+    if (screen.includes('Файла не существует!')) failures.push('after the reload the program found no file');
+    await page.screenshot({path: path.join(outDir, 'studentdb-after-reload.png')});
+    await page.close();
+    return failures.join('\n');
+}
+
+// linefind: a file dropped on the page is searched under its own name.
+async function droppedFileSearched(browser) {
+    const c = readCase(path.join(testsDir, 'linefind', 'cases', '001-equal-sentences-counted'));
+    const page = await openPage(browser, site, 'linefind', {autostart: true});
+    await settle(page);
+    await page.evaluate((data) => {
+        const bytes = Uint8Array.from(atob(data), (ch) => ch.charCodeAt(0));
+        const transfer = new DataTransfer();
+        transfer.items.add(new File([bytes], 'dropped.txt'));
+        document.body.dispatchEvent(new DragEvent('drop', {dataTransfer: transfer, bubbles: true, cancelable: true}));
+    }, c.before.get('text.txt').toString('base64'));
+    await page.waitForFunction(() => document.getElementById('files').textContent.includes('dropped.txt'));
+    await page.click('#terminal');
+    for (const step of ['dropped.txt', 'Enter', 'мыла', 'Enter', 'n', 'Enter']) await pressInPage(page, step);
+    await waitForEnd(page);
+    const screen = await page.evaluate('window.screenText()');
+    await page.screenshot({path: path.join(outDir, 'linefind-dropped-file.png')});
+    await page.close();
+    const lines = screen.split('\n');
+    const found = (text, count) => lines.some((l) => l.includes(text) && l.trimEnd().endsWith(' ' + count));
+    return found('Мама мыла раму.', 2) && found('Мама мыла окно.', 1) ? '' : 'the dropped file was not searched:\n' + screen;
+}
+
+// The index and a screenshot of every program's page as it opens.
+async function pagesOpen(browser) {
+    const failures = [];
+    const page = await openPage(browser, site, 'index', {autostart: true});
+    for (const name of programs) {
+        const link = await page.$(`a[href="${name}.html"]`);
+        if (!link) failures.push(`the index does not link ${name}.html`);
+    }
+    await page.screenshot({path: path.join(outDir, 'index.png')});
+    await page.close();
+    for (const name of programs) {
+        const p = await openPage(browser, site, name, {autostart: true});
+        await settle(p);
+        const screen = await p.evaluate('window.screenText()');
+        if (screen.trim() === '') failures.push(`${name}: nothing on the screen once the page has opened`);
+        await p.screenshot({path: path.join(outDir, `${name}.png`)});
+        await p.close();
+    }
+    return failures.join('\n');
+}
+
 async function main() {
     const browser = await launch();
     try {
@@ -276,6 +359,9 @@ async function main() {
             const inPage = await dialogueInPage(browser, d);
             report(`terminal/${d.name}-${d.title}`, await compareWithNative(d, inPage));
         }
+        if (programs.includes('studentdb')) report('files/studentdb-kept-across-reload', await studentsKeptAcrossReload(browser));
+        if (programs.includes('linefind')) report('files/linefind-dropped-file', await droppedFileSearched(browser));
+        if (!args.only) report('pages/open', await pagesOpen(browser));
     } finally {
         await browser.close();
     }

@@ -31,7 +31,7 @@ export async function openPage(browser, site, name, {autostart = false} = {}) {
     page.on('pageerror', (e) => process.stderr.write(`${name}: page error: ${e.message}\n`));
     const url = pathToFileURL(path.join(site, name + '.html')).href + (autostart ? '' : '?noauto');
     await page.goto(url);
-    await page.waitForFunction('window.pageReady === true');
+    if (name !== 'index') await page.waitForFunction('window.pageReady === true');
     return page;
 }
 
