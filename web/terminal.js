@@ -154,14 +154,16 @@
                 (m) => {
                     for (const name of Object.keys(m.ENV)) m.ENV[name] = undefined;
                     Object.assign(m.ENV, {PATH: '/', HOME: workDir, USER: 'web_user', PWD: workDir}, options.env);
-                    m.FS.mkdir(workDir);
-                    writeTree(m.FS, options.files);
-                    m.FS.chdir(workDir);
+                    const FS = fileSystemOf(m);
+                    if (!FS) return;
+                    FS.mkdir(workDir);
+                    writeTree(FS, options.files);
+                    FS.chdir(workDir);
                 },
             ],
         };
         module = await createProgram(hooks);
-        if (!piped) currentModuleFS = module.FS;
+        if (!piped) currentModuleFS = fileSystemOf(module);
         let status;
         try {
             status = await module.ccall('main', 'number', ['number', 'number'], [0, 0], {async: true});
@@ -173,8 +175,19 @@
                 status = 134; // ended as by abort()
             }
         }
-        const files = readTree(module.FS, workDir, '', new Map());
+        const FS = fileSystemOf(module);
+        const files = FS ? readTree(FS, workDir, '', new Map()) : new Map(options.files);
         return {status, stdout: concat(chunks), stderr, files};
+    }
+
+    // A program that opens no files is built without a file system: its
+    // working directory stays as it was.
+    function fileSystemOf(module) {
+        try {
+            return module.FS && module.FS.mkdir ? module.FS : null;
+        } catch (e) {
+            return null;
+        }
     }
 
     function concat(chunks) {
@@ -195,7 +208,7 @@
         for (const name of storedFiles) {
             let bytes = null;
             try {
-                bytes = module.FS.readFile(workDir + '/' + name);
+                bytes = fileSystemOf(module).readFile(workDir + '/' + name);
             } catch (e) {
                 bytes = null;
             }
@@ -223,6 +236,15 @@
         },
         echo(text) {
             this.draw(text);
+        },
+        // The page's own line after the program's end, on a line of its own.
+        note(text) {
+            if (!this.term) return;
+            ++this.writes;
+            this.term.write('', () => {
+                const lineBreak = this.term.buffer.active.cursorX !== 0 ? '\r\n' : '';
+                this.term.write(lineBreak + text + '\r\n', () => --this.writes);
+            });
         },
         draw(data) {
             if (!this.term) return;
@@ -403,8 +425,7 @@
             for (const [name, bytes] of result.files) if (bytes) workFiles.set(name, bytes);
             for (const name of storedFiles) await storeFile(name, workFiles.get(name) || null);
         }
-        terminal.echo('\x1b[2m[' + programName + ' ended, status ' + result.status +
-            '; Enter starts it again]\x1b[0m\r\n');
+        terminal.note('\x1b[2m[' + programName + ' ended, status ' + result.status + '; Enter starts it again]\x1b[0m');
         status.textContent = 'ended with status ' + result.status;
         again.disabled = false;
         window.lastStatus = result.status;
