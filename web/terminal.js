@@ -134,7 +134,13 @@
             },
             consoleWrite(bytes) {
                 chunks.push(bytes);
-                if (options.show) terminal.show(bytes);
+                if (options.show) {
+                    terminal.show(bytes);
+                    if (window.firstOutputDrawn === undefined)
+                        terminal.term.write('', () => {
+                            if (window.firstOutputDrawn === undefined) window.firstOutputDrawn = performance.now();
+                        });
+                }
                 return true;
             },
             consoleIsTerminal() {
@@ -309,7 +315,21 @@
 
         // Keys and pasted text from the terminal, or text handed in.
         type(data) {
-            let bytes = encoder.encode(data);
+            // What is echoed is gathered and drawn once: a paste of many
+            // lines is one write to the terminal.
+            const echoed = [];
+            const echo = this.echo;
+            this.echo = (text) => echoed.push(typeof text === 'string' ? encoder.encode(text) : text);
+            try {
+                this.typeBytes(encoder.encode(data));
+            } finally {
+                this.echo = echo;
+                if (echoed.length > 0) this.draw(concat(echoed));
+            }
+            this.serve();
+        },
+
+        typeBytes(bytes) {
             if (this.pendingKey) {
                 const n = keyLength(bytes);
                 const resolve = this.pendingKey;
@@ -347,13 +367,14 @@
                     ++i;
                 } else {
                     const n = b < 0x80 ? 1 : Math.max(1, utf8Length(bytes, i));
-                    const piece = bytes.subarray(i, i + n);
+                    let end = i + n;
+                    while (end < bytes.length && bytes[end] >= 0x20 && bytes[end] !== 0x7f) ++end;
+                    const piece = bytes.subarray(i, end);
                     for (const x of piece) this.edit.push(x);
-                    this.show(piece);
-                    i += n;
+                    this.echo(piece);
+                    i = end;
                 }
             }
-            this.serve();
         },
 
         commit() {
