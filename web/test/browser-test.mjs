@@ -209,6 +209,7 @@ async function dialogueInPage(browser, d) {
     const page = await openPage(browser, site, d.name, {autostart: true});
     await page.click('#terminal');
     await settle(page);
+    const prompt = (await page.evaluate('window.screenText()')).split('\n').find((l) => l !== '');
     const screens = [];
     for (const step of d.steps) {
         await pressInPage(page, step);
@@ -217,8 +218,15 @@ async function dialogueInPage(browser, d) {
     }
     const status = await page.evaluate('window.lastStatus');
     await page.screenshot({path: path.join(outDir, `${d.name}-${d.title}.png`)});
+    // Enter after the end starts the program again: its first prompt
+    // appears once more.
+    const count = (text) => text.split('\n').filter((l) => l.startsWith(prompt)).length;
+    const before = count(await page.evaluate('window.screenText()'));
+    await page.keyboard.press('Enter');
+    await settle(page);
+    const restarted = count(await page.evaluate('window.screenText()')) === before + 1;
     await page.close();
-    return {screens, status};
+    return {screens, status, restarted};
 }
 
 function tmux(sock, ...argv) {
@@ -228,6 +236,9 @@ function tmux(sock, ...argv) {
 // The same keys in tmux to the native program: after each one the screen
 // must come to read as the page's did.
 async function compareWithNative(d, inPage) {
+    if (!inPage.restarted) return 'Enter after the end did not start the program again';
+    if (!fs.existsSync(path.join(nativeDir, d.name)))
+        return `no native ${d.name} in ${nativeDir} to compare with (build it: cmake --workflow --preset release)`;
     const root = fs.mkdtempSync(path.join(os.tmpdir(), 'web-dialogue-'));
     const sock = path.join(root, 'sock');
     const conf = path.join(root, 'conf');
