@@ -16,7 +16,7 @@
 // Prints "N passed, N failed" and exits 1 on any failure.
 import fs from 'node:fs';
 import path from 'node:path';
-import {execFileSync} from 'node:child_process';
+import {execFileSync, spawnSync} from 'node:child_process';
 import os from 'node:os';
 import {fileURLToPath} from 'node:url';
 import {launch, openPage, runInPage} from './browser.mjs';
@@ -341,6 +341,29 @@ async function droppedFileSearched(browser) {
     return found('Мама мыла раму.', 2) && found('Мама мыла окно.', 1) ? '' : 'the dropped file was not searched:\n' + screen;
 }
 
+// run-page in place of the native program: a case's files put into the
+// current directory, its answers on standard input; the output bytes, the
+// status and the files left behind as the case expects them.
+function runPageAsNative(name, caseName) {
+    const c = readCase(path.join(testsDir, name, 'cases', caseName));
+    const work = fs.mkdtempSync(path.join(os.tmpdir(), 'run-page-'));
+    try {
+        for (const [rel, bytes] of c.before) {
+            if (bytes === null) fs.mkdirSync(path.join(work, rel), {recursive: true});
+            else fs.writeFileSync(path.join(work, rel), bytes);
+        }
+        const env = {...process.env, WEB_SITE: site};
+        for (const variable of ['LC_ALL', 'LC_CTYPE', 'LANG', 'LANGUAGE']) delete env[variable];
+        Object.assign(env, c.env);
+        const r = spawnSync(path.join(here, '..', 'run-page'), [name], {cwd: work, input: c.stdin, env});
+        const result = {status: r.status, stdout: r.stdout, stderr: r.stderr.toString(),
+            files: listFiles(work, '', new Map())};
+        return checkRun(c, result);
+    } finally {
+        fs.rmSync(work, {recursive: true, force: true});
+    }
+}
+
 // The index and a screenshot of every program's page as it opens.
 async function pagesOpen(browser) {
     const failures = [];
@@ -372,7 +395,11 @@ async function main() {
         }
         if (programs.includes('studentdb')) report('files/studentdb-kept-across-reload', await studentsKeptAcrossReload(browser));
         if (programs.includes('linefind')) report('files/linefind-dropped-file', await droppedFileSearched(browser));
-        if (!args.only) report('pages/open', await pagesOpen(browser));
+        if (!args.only) {
+            report('pages/open', await pagesOpen(browser));
+            report('run-page/studentdb-007', runPageAsNative('studentdb', '007-add-and-save-creates-file'));
+            report('run-page/linefind-012', runPageAsNative('linefind', '012-directory-is-not-a-file'));
+        }
     } finally {
         await browser.close();
     }
