@@ -13,7 +13,7 @@ export async function launch() {
         headless: true,
         args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
             '--disable-background-networking', '--disable-component-update', '--disable-sync',
-            '--allow-file-access-from-files', `--user-data-dir=${profile}`],
+            `--user-data-dir=${profile}`],
     });
     const close = browser.close.bind(browser);
     browser.close = async () => {
