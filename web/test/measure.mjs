@@ -35,7 +35,6 @@ try {
         const screen = await page.evaluate('window.screenText()');
         process.stdout.write(`${name}: pasted 300x300 dialogue drawn after ${took.toFixed(0)} ms ` +
             `(${screen.split('\n').length} lines on the terminal)\n`);
-        await page.screenshot({path: `/tmp/${name}-300.png`});
         await page.close();
     }
 } finally {
