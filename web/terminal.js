@@ -321,7 +321,20 @@
             const echo = this.echo;
             this.echo = (text) => echoed.push(typeof text === 'string' ? encoder.encode(text) : text);
             try {
-                this.typeBytes(encoder.encode(data));
+                let bytes = encoder.encode(data);
+                if (this.pendingKey) {
+                    // A key wait takes one key. What came with it arrived
+                    // while the terminal did not echo: it goes into the line
+                    // unseen, as on a Linux terminal in one-key mode.
+                    const n = keyLength(bytes);
+                    const resolve = this.pendingKey;
+                    this.pendingKey = null;
+                    resolve();
+                    this.echo = () => {};
+                    this.typeBytes(bytes.subarray(n));
+                } else {
+                    this.typeBytes(bytes);
+                }
             } finally {
                 this.echo = echo;
                 if (echoed.length > 0) this.draw(concat(echoed));
@@ -330,13 +343,6 @@
         },
 
         typeBytes(bytes) {
-            if (this.pendingKey) {
-                const n = keyLength(bytes);
-                const resolve = this.pendingKey;
-                this.pendingKey = null;
-                bytes = bytes.subarray(n);
-                resolve();
-            }
             for (let i = 0; i < bytes.length; ) {
                 const b = bytes[i];
                 if (b === 0x0d || b === 0x0a) {

@@ -168,10 +168,13 @@ async function transcriptCases(browser, name) {
 
 // --- Dialogues typed on the page's terminal, compared with the native program ---
 
-// Steps: text typed key by key, or a key: Enter, Backspace, Ctrl-D.
+// Steps: text typed key by key, text arriving at once ("paste:TEXT", as
+// from a quick typist), or a key: Enter, Backspace, Ctrl-D.
 const dialogues = [
     {name: 'inttree', title: 'backspace-and-key-wait',
         steps: ['5x', 'Backspace', 'Enter', '4', 'Enter', '5', 'Enter', '4', 'Enter', 'q', '1', 'Enter', 'Ctrl-D']},
+    {name: 'inttree', title: 'key-wait-then-an-answer-typed-with-the-key',
+        steps: ['50', 'Enter', '4', 'Enter', '50', 'Enter', '4', 'Enter', 'paste:ж1', 'Enter', '6', 'Enter']},
     {name: 'studentdb', title: 'key-wait-takes-a-cyrillic-key',
         steps: ['ж', '6', 'Enter', '9', 'Backspace', '0', 'Enter']},
     {name: 'stringsort', title: 'cyrillic-backspace-and-ctrl-d',
@@ -188,6 +191,8 @@ async function pressInPage(page, step) {
         await page.keyboard.up('Control');
     } else if (step in keyNames) {
         await page.keyboard.press(step);
+    } else if (step.startsWith('paste:')) {
+        await page.evaluate((text) => window.terminalPaste(text), step.slice(6));
     } else {
         for (const ch of step) await page.keyboard.sendCharacter(ch);
     }
@@ -254,7 +259,7 @@ async function compareWithNative(d, inPage) {
         for (let i = 0; i < d.steps.length; ++i) {
             const step = d.steps[i];
             if (step in keyNames) tmux(sock, 'send-keys', '-t', 'run', keyNames[step]);
-            else tmux(sock, 'send-keys', '-t', 'run', '-l', step);
+            else tmux(sock, 'send-keys', '-t', 'run', '-l', step.replace(/^paste:/, ''));
             let native = '';
             for (let waited = 0; waited < 5000; waited += 50) {
                 native = screen();
