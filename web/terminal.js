@@ -158,7 +158,11 @@
             },
             preRun: [
                 (m) => {
-                    for (const name of Object.keys(m.ENV)) m.ENV[name] = undefined;
+                    // Only the locale variables given count: none means the C
+                    // locale, as natively (the runtime would otherwise make up
+                    // LANG from the browser's language).
+                    for (const name of ['LANG', 'LANGUAGE', 'LC_ALL', 'LC_CTYPE', 'LC_MESSAGES'])
+                        m.ENV[name] = undefined;
                     Object.assign(m.ENV, {PATH: '/', HOME: workDir, USER: 'web_user', PWD: workDir}, options.env);
                     const FS = fileSystemOf(m);
                     if (!FS) return;

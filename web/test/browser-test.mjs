@@ -349,7 +349,9 @@ async function droppedFileSearched(browser) {
 // run-page in place of the native program: a case's files put into the
 // current directory, its answers on standard input; the output bytes, the
 // status and the files left behind as the case expects them.
-function runPageAsNative(name, caseName) {
+// With noLocale no locale variable is set at all, which is the C locale, as
+// natively, whatever the browser's language.
+function runPageAsNative(name, caseName, {noLocale = false} = {}) {
     const c = readCase(path.join(testsDir, name, 'cases', caseName));
     const work = fs.mkdtempSync(path.join(os.tmpdir(), 'run-page-'));
     try {
@@ -359,7 +361,7 @@ function runPageAsNative(name, caseName) {
         }
         const env = {...process.env, WEB_SITE: site};
         for (const variable of ['LC_ALL', 'LC_CTYPE', 'LANG', 'LANGUAGE']) delete env[variable];
-        Object.assign(env, c.env);
+        if (!noLocale) Object.assign(env, c.env);
         const r = spawnSync(path.join(here, '..', 'run-page'), [name], {cwd: work, input: c.stdin, env});
         const result = {status: r.status, stdout: r.stdout, stderr: r.stderr.toString(),
             files: listFiles(work, '', new Map())};
@@ -404,6 +406,8 @@ async function main() {
             report('pages/open', await pagesOpen(browser));
             report('run-page/studentdb-007', runPageAsNative('studentdb', '007-add-and-save-creates-file'));
             report('run-page/linefind-012', runPageAsNative('linefind', '012-directory-is-not-a-file'));
+            report('run-page/linefind-001-without-locale',
+                runPageAsNative('linefind', '001-equal-sentences-counted', {noLocale: true}));
         }
     } finally {
         await browser.close();
