@@ -123,6 +123,8 @@ function(add_program name)
       render_manual(${CMAKE_CURRENT_SOURCE_DIR}/${name}.1)
       program_version_resource(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.1)
     endif()
+  elseif(EMSCRIPTEN)
+    # A web build installs the site instead, which carries the programs (web/).
   else()
     install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${name}.1)
