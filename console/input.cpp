@@ -161,7 +161,9 @@ bool read_text(console& c, std::string& text, text_form form, line_end end) {
         return false;
     }
     std::size_t stop = s.line_len - (has_break ? 1 : 0);
-    if (form == text_form::converted || !s.line_converted) {
+    if (form == text_form::utf8 && !s.line_utf8) {
+        text = cp1251_to_utf8(std::string_view(s.line + s.pos, stop - s.pos));
+    } else if (form == text_form::converted || !s.line_converted) {
         text.assign(s.line + s.pos, stop - s.pos);
     } else if (s.pos == 0) {
         text.assign(s.typed, s.typed_len - (has_break ? 1 : 0));

@@ -62,10 +62,10 @@ protected:
     }
     // Searches a file read in blocks of the given size; through a FIFO,
     // which cannot be read twice, when piped (on POSIX systems). With
-    // utf8_str, as on a UTF-8 console: str is then the Windows-1251 form of
-    // the string, and utf8 tells which way the file was read.
+    // text_console, as where the console knows characters: str is then
+    // UTF-8, and utf8 tells whether the rows are UTF-8.
     Rows search(const std::string& bytes, const std::string& str, std::size_t block, bool piped = false,
-                const std::string* utf8_str = nullptr, bool* utf8 = nullptr) {
+                bool text_console = false, bool* utf8 = nullptr) {
 #ifdef _WIN32
         piped = false;
 #endif
@@ -77,19 +77,16 @@ protected:
             writer = std::thread([&] { std::ofstream(path, std::ios::binary) << bytes; });
         }
 #endif
-        text_file file;
-        EXPECT_TRUE(open_text_file(file, path, block));
-        sentence_list list;
-        if (utf8_str == nullptr) {
-            search_file(file, str, list);
-        } else {
-            search_either_encoding(file, str, *utf8_str, list);
-            *utf8 = list.utf8;
+        Rows rows;
+        {
+            text_file file;
+            EXPECT_TRUE(file.open(path, block));
+            sentence_list list;
+            linefind::search(file, typed_string{str, text_console}, list);
+            EXPECT_FALSE(file.out_of_memory());
+            if (utf8 != nullptr) *utf8 = list.utf8();
+            rows = walk(list);
         }
-        EXPECT_FALSE(file.out_of_memory);
-        Rows rows = walk(list);
-        free_sentences(list);
-        close_text_file(file);
         if (piped) {
             writer.join();
             std::filesystem::remove(path);
@@ -268,40 +265,13 @@ TEST_F(SearchFile, CrLfIsOneLineBreakAndByte1AEndsTheText) {
     EXPECT_EQ(search(big + "a\r\n" + big + ".", "a\r", 64), Rows{});
 }
 
-TEST_F(SearchFile, Utf8TextIsSearchedAsUtf8AndAnyOtherAsWindows1251) {
-    const std::string mir_utf8 = "\xD0\xBC\xD0\xB8\xD1\x80"; // мир
-    const std::string mir_cp1251 = "\xEC\xE8\xF0";
-    const std::string bom = "\xEF\xBB\xBF";
-    const std::string utf8_text = bom + "Hello " + mir_utf8 + ". Bye. " + mir_utf8 + ".";
-    // A Windows-1251 text whose first non-ASCII byte comes after pages of
-    // ASCII, in a block of its own.
-    const std::string late_cp1251 = std::string(20000, 'a') + ". " + mir_cp1251 + " x.";
-    for (std::size_t block : {std::size_t{2}, std::size_t{7}, std::size_t{4096}, block_size})
-        for (bool piped : {false, true}) {
-            bool utf8 = false;
-            EXPECT_EQ(search(utf8_text, "?", block, piped, &mir_utf8, &utf8),
-                      (Rows{{"Hello " + mir_utf8 + ".", 1}, {mir_utf8 + ".", 1}}));
-            EXPECT_TRUE(utf8);
-            EXPECT_EQ(search(late_cp1251, mir_cp1251, block, piped, &mir_utf8, &utf8),
-                      (Rows{{mir_cp1251 + " x.", 1}}));
-            EXPECT_FALSE(utf8);
-            // A sequence cut short by the end of the text is no UTF-8.
-            EXPECT_EQ(search("x. " + mir_utf8 + ".\xD0", mir_cp1251, block, piped, &mir_utf8, &utf8), Rows{});
-            EXPECT_FALSE(utf8);
-            // The mark of a file that is no UTF-8 is Windows-1251 text.
-            EXPECT_EQ(search(bom + "a. \xFF.", "a", block, piped, &mir_utf8, &utf8), (Rows{{bom + "a.", 1}}));
-            EXPECT_FALSE(utf8);
-        }
-}
-
 TEST_F(SearchFile, DirectoryOrMissingFileDoesNotOpen) {
     text_file file;
-    EXPECT_FALSE(open_text_file(file, dir_.string()));
-    EXPECT_EQ(file.fd, -1);
-    EXPECT_FALSE(open_text_file(file, dir_.string() + "/missing.txt"));
-    EXPECT_FALSE(open_text_file(file, make_file("a.") + std::string("\0x", 2)));
-    EXPECT_TRUE(open_text_file(file, make_file("a.")));
-    close_text_file(file);
+    EXPECT_FALSE(file.open(dir_.string()));
+    EXPECT_FALSE(file.is_open());
+    EXPECT_FALSE(file.open(dir_.string() + "/missing.txt"));
+    EXPECT_FALSE(file.open(make_file("a.") + std::string("\0x", 2)));
+    EXPECT_TRUE(file.open(make_file("a.")));
 }
 
 } // namespace
