@@ -1,5 +1,7 @@
 #include "search.h"
 
+#include "cp1251.h"
+
 #include "rows.h"
 #include "support.h"
 
@@ -263,6 +265,115 @@ TEST_F(SearchFile, CrLfIsOneLineBreakAndByte1AEndsTheText) {
     // LF is then one line break.
     std::string big(5000, 'w');
     EXPECT_EQ(search(big + "a\r\n" + big + ".", "a\r", 64), Rows{});
+}
+
+// Where the console knows characters the string comes as UTF-8, and each
+// text is searched in its own encoding.
+TEST_F(SearchFile, EncodingIsDecidedFromTheTextAlone) {
+    const std::string mir = "мир";
+    const std::string mir_cp1251 = con::utf8_to_cp1251(mir);
+    const std::string bom = "\xEF\xBB\xBF";
+    // A Windows-1251 text whose first non-ASCII byte comes after pages of
+    // ASCII, in a block of its own.
+    const std::string late_cp1251 = std::string(20000, 'a') + ". " + mir_cp1251 + " x? y.";
+    // Valid sequences a hundred times as many as the stray bytes (one a
+    // Windows-1251 letter pasted in), and a last character cut short.
+    std::string many;
+    for (int i = 0; i < 50; ++i) many += "Да " + mir + ". ";
+    const std::string stray = many + "x\xE4 " + mir + ". " + mir + "\xD0";
+    for (std::size_t block : {std::size_t{2}, std::size_t{7}, std::size_t{4096}, block_size})
+        for (bool piped : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "block " << block << " piped " << piped);
+            bool utf8 = false;
+            // The mark is no part of the first sentence.
+            EXPECT_EQ(search(bom + "Hello " + mir + ". Bye. " + mir + ".", mir, block, piped, true, &utf8),
+                      (Rows{{"Hello " + mir + ".", 1}, {mir + ".", 1}}));
+            EXPECT_TRUE(utf8);
+            EXPECT_EQ(search(bom + "a. \xFF.", "a", block, piped, true, &utf8), (Rows{{"a.", 1}}));
+            EXPECT_TRUE(utf8);
+            EXPECT_EQ(search(late_cp1251, mir, block, piped, true, &utf8),
+                      (Rows{{mir_cp1251 + " x? y.", 1}}));
+            EXPECT_FALSE(utf8);
+            // A character that Windows-1251 lacks is no question mark there.
+            EXPECT_EQ(search(late_cp1251, "日", block, piped, true, &utf8), Rows{});
+            EXPECT_EQ(search(late_cp1251, "x?", block, piped, true, &utf8),
+                      (Rows{{mir_cp1251 + " x? y.", 1}}));
+            EXPECT_EQ(search(stray, mir, block, piped, true, &utf8),
+                      (Rows{{"Да " + mir + ".", 50}, {"x\xE4 " + mir + ".", 1}}));
+            EXPECT_TRUE(utf8);
+            // A few characters are enough, and a cut one at the end does not count.
+            EXPECT_EQ(search("a. " + mir + ". b.\xD0", "b", block, piped, true, &utf8), (Rows{{"b.", 1}}));
+            EXPECT_TRUE(utf8);
+            EXPECT_EQ(search("a. b.\xD0", "b", block, piped, true, &utf8), (Rows{{"b.", 1}}));
+            EXPECT_FALSE(utf8);
+            // Where the console passes bytes only, a UTF-8 text is bytes, mark and all.
+            EXPECT_EQ(search(bom + "a. b.", "a", block, piped, false, &utf8), (Rows{{bom + "a.", 1}}));
+            EXPECT_FALSE(utf8);
+        }
+}
+
+// Russian text as Windows-1251 writes it: capitals, ё and Ё, quotation
+// marks, dashes and the numero sign, whose bytes now and then pair into
+// valid UTF-8 (СЁ is D1 A8, О» is CE BB).
+std::string russian_cp1251(std::size_t least) {
+    const std::string sentences[] = {
+        "«ВСЁ ЕЩЁ ВПЕРЕДИ», — сказал он, и ЁЖИК ушёл в лес. ",
+        "Ёлка стояла в углу; её зелёные ветки пахли смолой — как в детстве. ",
+        "ВНИМАНИЕ! Поезд № 7 отправляется с пути «СЕВЕР». ",
+        "Она прочла «ВОЙНУ И МИР» ещё зимой, а весной — «ОБЛОМОВА». ",
+        "Чёрный кот, ПОЧЁТНЫЙ ЖИТЕЛЬ ДВОРА, спал на тёплой крыше.\r\n",
+        "Мёд, лёд и ЁРШ — «слова с буквой Ё»: их пишут через «ё». ",
+    };
+    std::string text;
+    for (std::size_t i = 0; text.size() < least; ++i) text += con::utf8_to_cp1251(sentences[i % 6]);
+    return text;
+}
+
+TEST_F(SearchFile, Windows1251RussianTextIsNeverTakenForUtf8) {
+    std::string text = russian_cp1251(400'000);
+    for (bool piped : {false, true}) {
+        bool utf8 = true;
+        Rows rows = search(text, "ВСЁ ЕЩЁ", block_size, piped, true, &utf8);
+        EXPECT_FALSE(utf8);
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].first, con::utf8_to_cp1251("«ВСЁ ЕЩЁ ВПЕРЕДИ», — сказал он, и ЁЖИК ушёл в лес."));
+        // The same text in UTF-8, cut in its last character, is UTF-8.
+        std::string utf8_text = con::cp1251_to_utf8(text.substr(0, 100'000));
+        search(utf8_text.substr(0, utf8_text.size() - 1), "ЁЖИК", block_size, piped, true, &utf8);
+        EXPECT_TRUE(utf8);
+    }
+}
+
+// A UTF-16 text, either byte order, is read as UTF-8 on every console: CR
+// LF is one line break, U+001A ends the text, a surrogate pair is one
+// character and half of one is U+FFFD.
+TEST_F(SearchFile, Utf16TextIsSearchedAsUtf8) {
+    auto utf16 = [](std::u16string_view text, bool big_endian) {
+        std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t unit : text) {
+            auto high = static_cast<char>(unit >> 8);
+            auto low = static_cast<char>(unit & 0xFF);
+            bytes += big_endian ? high : low;
+            bytes += big_endian ? low : high;
+        }
+        return bytes;
+    };
+    const std::u16string text = u"Мама\r\nмыла раму. К\U0001F600 мыла. \xD800мыла.\x1A Тут мыла.";
+    const Rows expected{{"Мама\nмыла раму.", 1}, {"К\U0001F600 мыла.", 1}, {"\xEF\xBF\xBDмыла.", 1}};
+    for (std::size_t block : {std::size_t{2}, std::size_t{7}, block_size})
+        for (bool piped : {false, true})
+            for (bool big_endian : {false, true}) {
+                SCOPED_TRACE(testing::Message()
+                             << "block " << block << " piped " << piped << " be " << big_endian);
+                bool utf8 = false;
+                EXPECT_EQ(search(utf16(text, big_endian), "мыла", block, piped, true, &utf8), expected);
+                EXPECT_TRUE(utf8);
+                // From a console of bytes, the string is Windows-1251.
+                EXPECT_EQ(
+                    search(utf16(text, big_endian), con::utf8_to_cp1251("мыла"), block, piped, false, &utf8),
+                    expected);
+                EXPECT_EQ(search(utf16(text, big_endian), "\x98", block, piped, false, &utf8), Rows{});
+            }
 }
 
 TEST_F(SearchFile, DirectoryOrMissingFileDoesNotOpen) {
