@@ -312,6 +312,56 @@ TEST_F(SearchFile, EncodingIsDecidedFromTheTextAlone) {
         }
 }
 
+// The decision counted over the whole text at once: valid sequences of two
+// to four bytes against stray bytes, a sequence cut by the end not counted.
+bool reference_utf8(const std::string& text) {
+    std::size_t sequences = 0;
+    std::size_t stray = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t len = con::utf8_sequence(std::string_view(text).substr(i));
+        if (len == 0) {
+            // A cut sequence at the very end: completed with continuation
+            // bytes it would be valid.
+            bool cut = false;
+            for (const char* tail : {"\x80", "\x80\x80", "\x80\x80\x80", "\xA0\x80\x80", "\x90\x80\x80"})
+                cut = cut || con::utf8_sequence(text.substr(i) + tail) > text.size() - i;
+            if (cut) break;
+            ++stray;
+            len = 1;
+        }
+        sequences += len > 1 ? 1 : 0;
+        i += len;
+    }
+    return sequences > 0 && sequences >= 100 * stray;
+}
+
+TEST_F(SearchFile, EncodingDecisionIsTheSameHoweverTheTextIsRead) {
+    // Valid sequences of every length, stray bytes and cut sequences, in
+    // texts near the margin, read in pieces that cut them anywhere.
+    const std::string pieces[] = {"ж", "日", "\xF0\x9F\x98\x80", "a", ". ", "\xE4", "\xE6\x97", "\xBF"};
+    unsigned seed = 11;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    for (int round = 0; round < 40; ++round) {
+        std::string text;
+        std::size_t n = 100 + next() % 400;
+        for (std::size_t i = 0; i < n; ++i) {
+            std::size_t k = next() % 1000;
+            text += k < 990 ? pieces[k % 5] : pieces[5 + k % 3];
+        }
+        if (round % 3 == 0) text += "\xF0\x9F\x98";
+        bool expected = reference_utf8(text);
+        for (std::size_t block : {std::size_t{2}, std::size_t{3}, std::size_t{5}, block_size})
+            for (bool piped : {false, true}) {
+                bool utf8 = !expected;
+                search(text, "a", block, piped, true, &utf8);
+                ASSERT_EQ(utf8, expected) << "round " << round << " block " << block << " piped " << piped;
+            }
+    }
+}
+
 // Russian text as Windows-1251 writes it: capitals, ё and Ё, quotation
 // marks, dashes and the numero sign, whose bytes now and then pair into
 // valid UTF-8 (СЁ is D1 A8, О» is CE BB).
