@@ -292,7 +292,9 @@ enum class text_form { bytes, utf8, utf16 };
 // Reads the start of the text and takes its byte order mark: the one place
 // where a mark is looked at. A UTF-16 text from then on is read converted
 // to UTF-8; a UTF-8 mark counts where the console knows characters. The
-// text's form when a mark says it, else bytes (nothing decided yet).
+// bytes read so far are then cut at a character 0x1A, as read_more cuts
+// the later ones. Returns the text's form when a mark says it, else bytes
+// (nothing decided yet).
 text_form take_byte_order_mark(reader& f, bool text_console) {
     while (f.size < 3 && !f.at_end)
         if (!read_bytes(f)) {
