@@ -665,7 +665,7 @@ void search_stream(reader& f, searcher* s, std::size_t count, utf8_tally* t) {
 // hold it. The console's conversions write one '?' for each character they
 // cannot convert, so a conversion is exact when it adds no '?'.
 std::string string_in(text_form form, typed_string str) {
-    auto exact = [str](std::string converted) {
+    auto exact = [str](const std::string& converted) {
         auto marks = [](std::string_view text) { return std::count(text.begin(), text.end(), '?'); };
         return marks(converted) == marks(str.text) ? converted : std::string();
     };

@@ -280,13 +280,14 @@ TEST_F(SearchFile, EncodingIsDecidedFromTheTextAlone) {
     // Windows-1251 letter pasted in), and a last character cut short.
     std::string many;
     for (int i = 0; i < 50; ++i) many += "Да " + mir + ". ";
-    const std::string stray = many + "x\xE4 " + mir + ". " + mir + "\xD0";
+    const std::string mostly_utf8 = many + "x\xE4 " + mir + ". " + mir + "\xD0";
+    const std::string marked = bom + "Hello " + mir + ". Bye. " + mir + ".";
     for (std::size_t block : {std::size_t{2}, std::size_t{7}, std::size_t{4096}, block_size})
         for (bool piped : {false, true}) {
             SCOPED_TRACE(testing::Message() << "block " << block << " piped " << piped);
             bool utf8 = false;
             // The mark is no part of the first sentence.
-            EXPECT_EQ(search(bom + "Hello " + mir + ". Bye. " + mir + ".", mir, block, piped, true, &utf8),
+            EXPECT_EQ(search(marked, mir, block, piped, true, &utf8),
                       (Rows{{"Hello " + mir + ".", 1}, {mir + ".", 1}}));
             EXPECT_TRUE(utf8);
             EXPECT_EQ(search(bom + "a. \xFF.", "a", block, piped, true, &utf8), (Rows{{"a.", 1}}));
@@ -298,7 +299,7 @@ TEST_F(SearchFile, EncodingIsDecidedFromTheTextAlone) {
             EXPECT_EQ(search(late_cp1251, "日", block, piped, true, &utf8), Rows{});
             EXPECT_EQ(search(late_cp1251, "x?", block, piped, true, &utf8),
                       (Rows{{mir_cp1251 + " x? y.", 1}}));
-            EXPECT_EQ(search(stray, mir, block, piped, true, &utf8),
+            EXPECT_EQ(search(mostly_utf8, mir, block, piped, true, &utf8),
                       (Rows{{"Да " + mir + ".", 50}, {"x\xE4 " + mir + ".", 1}}));
             EXPECT_TRUE(utf8);
             // A few characters are enough, and a cut one at the end does not count.
