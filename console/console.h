@@ -99,9 +99,11 @@ struct typed_run {
 typed_run read_typed_chars(console& c, std::size_t most);
 
 // How read_text treats a line: the bytes as they came in (a file name is
-// opened as the person typed it) or converted to Windows-1251 like every
-// other read; and whether a last line cut off by the end of input counts.
-enum class text_form { converted, as_typed };
+// opened as the person typed it), converted to Windows-1251 like every
+// other read, or as UTF-8 text whatever form it came in (a line of
+// Windows-1251 bytes converted to UTF-8, a UTF-8 line as it came); and
+// whether a last line cut off by the end of input counts.
+enum class text_form { converted, as_typed, utf8 };
 enum class line_end { optional, required };
 // Reads the rest of the typed line up to its line break, which is taken but
 // not stored. False at end of input; with line_end::required also on a
@@ -157,8 +159,15 @@ std::string unread(const console& c);
 void use_cp1251(console& c);
 // True when the console's character set is UTF-8.
 bool utf8_console(const console& c);
-// Writes text as it stands, without the conversion of use_cp1251: text that
-// is already in the console's character set.
-void write_as_typed(console& c, std::string_view text);
+// True when the console passes bytes through unchanged, with no character
+// set of its own (a POSIX locale other than UTF-8); false where typed lines
+// may be UTF-8 text (a UTF-8 locale, and Windows, whose console and files of
+// answers may be either).
+bool bytes_only(const console& c);
+// Writes UTF-8 text in the console's character set: as it stands where
+// output is UTF-8, otherwise converted to Windows-1251 as a typed line is (a
+// character that Windows-1251 lacks becomes '?'). For the programs that keep
+// their texts in Windows-1251 (use_cp1251).
+void write_utf8(console& c, std::string_view text);
 
 } // namespace con

@@ -161,12 +161,15 @@ bool read_text(console& c, std::string& text, text_form form, line_end end) {
         return false;
     }
     std::size_t stop = s.line_len - (has_break ? 1 : 0);
-    if (form == text_form::converted || !s.line_converted) {
+    bool as_stored =
+        form == text_form::converted || (!s.line_converted && (form == text_form::as_typed || s.line_utf8));
+    if (as_stored) {
         text.assign(s.line + s.pos, stop - s.pos);
-    } else if (s.pos == 0) {
+    } else if (s.line_converted && s.pos == 0) {
         text.assign(s.typed, s.typed_len - (has_break ? 1 : 0));
     } else {
-        // Part of the line is already read: its rest is only known converted.
+        // Windows-1251 bytes asked for as UTF-8, or the rest of a line
+        // already partly read, which is only known converted.
         text = cp1251_to_utf8(std::string_view(s.line + s.pos, stop - s.pos));
     }
     s.pos = s.line_len;

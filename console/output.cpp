@@ -56,10 +56,14 @@ void write(console& c, std::string_view text) {
     append_output(s, text.data(), text.size());
 }
 
-void write_as_typed(console& c, std::string_view text) {
+void write_utf8(console& c, std::string_view text) {
     console_state& s = state_of(c);
     if (s.ended) return;
-    s.outbuf.append(text);
+    if (s.convert_cp1251) {
+        s.outbuf.append(text);
+    } else {
+        s.outbuf.append(utf8_to_cp1251(text));
+    }
     if (s.outbuf.size() >= output_limit) flush_output(s);
 }
 

@@ -111,4 +111,9 @@ void use_cp1251(console& c) {
 
 bool utf8_console(const console& c) { return state_of(c).utf8; }
 
+bool bytes_only(const console& c) {
+    const console_state& s = state_of(c);
+    return !s.utf8 && !s.utf8_lines;
+}
+
 } // namespace con

@@ -189,7 +189,7 @@ node* build_subtree(node* const* fresh, const std::uint64_t* keys, std::size_t l
 // Values that only rise, or only fall, each hang below the one before:
 // linked one at a time, each finds its place at once through the hint,
 // with no memory taken for sorting.
-bool one_way(const leaf_batch& b) {
+bool already_monotonic(const leaf_batch& b) {
     bool rising = true;
     bool falling = true;
     for (std::size_t i = 1; i < b.count && (rising || falling); ++i) {
@@ -287,7 +287,7 @@ void link_batch(node* root, leaf_batch& b) {
     std::size_t n = b.count;
     std::uint64_t* keys = nullptr;
     std::uint64_t* scratch = nullptr;
-    if (n > small_batch && !one_way(b)) {
+    if (n > small_batch && !already_monotonic(b)) {
         keys = static_cast<std::uint64_t*>(std::malloc(n * sizeof *keys));
         scratch = static_cast<std::uint64_t*>(std::malloc(n * sizeof *scratch));
     }

@@ -12,7 +12,8 @@ namespace linefind {
 opened_file open_file(const std::string& name) {
     int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
-    return {fd, fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)};
+    bool regular = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    return {fd, regular, regular ? static_cast<std::uint64_t>(st.st_size) : 0};
 }
 
 std::ptrdiff_t read_file(int fd, char* to, std::size_t size) {

@@ -14,6 +14,7 @@ struct opened_file {
     // The bytes read can be read again at their offsets (read_file_at): a
     // regular file, not a pipe or a device.
     bool rereadable = false;
+    std::uint64_t size = 0; // a regular file's size when opened
 };
 
 // Opens the file name, as the person typed it, for reading.

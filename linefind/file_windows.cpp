@@ -34,18 +34,28 @@ std::wstring wide_name(const std::string& name) {
     return wide;
 }
 
+// No Windows file name holds a double quote, so a name wrapped in one pair
+// of them is a path pasted as Explorer copies it, often with a blank typed
+// after it: the quotes go, and the blanks outside them.
+std::string unquoted(const std::string& name) {
+    std::size_t first = name.find_first_not_of(" \t");
+    std::size_t last = name.find_last_not_of(" \t");
+    if (first == std::string::npos || last - first < 1 || name[first] != '"' || name[last] != '"')
+        return name;
+    return name.substr(first + 1, last - first - 1);
+}
+
 } // namespace
 
 opened_file open_file(const std::string& name) {
-    // No Windows file name holds a double quote, so a name wrapped in one
-    // pair of them is a path pasted as Explorer copies it: the quotes go.
-    bool quoted = name.size() >= 2 && name.front() == '"' && name.back() == '"';
-    std::wstring wide = wide_name(quoted ? name.substr(1, name.size() - 2) : name);
+    std::wstring wide = wide_name(unquoted(name));
     if (wide.empty()) return {};
     int fd = ::_wopen(wide.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
     if (fd < 0) return {};
     // A file on a disk can be read again; a pipe or a device cannot.
-    return {fd, ::GetFileType(reinterpret_cast<HANDLE>(::_get_osfhandle(fd))) == FILE_TYPE_DISK};
+    bool on_disk = ::GetFileType(reinterpret_cast<HANDLE>(::_get_osfhandle(fd))) == FILE_TYPE_DISK;
+    __int64 size = on_disk ? ::_filelengthi64(fd) : 0;
+    return {fd, on_disk, size > 0 ? static_cast<std::uint64_t>(size) : 0};
 }
 
 std::ptrdiff_t read_file(int fd, char* to, std::size_t size) {

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -102,13 +104,56 @@ const char* last_full_stop(const char* from, std::size_t n) {
 
 constexpr char end_of_text = 0x1A;
 
-// The byte 0x1A ends the text: the bytes read from data[from] on are cut
-// there, and nothing more is read.
-void cut_at_end_of_text(text_file& file, std::size_t from) {
-    const auto* mark = static_cast<const char*>(std::memchr(file.data + from, end_of_text, file.size - from));
+// A UTF-16 text is converted to UTF-8 as it is read, so that it is searched
+// and shown as UTF-8 text: a character of two bytes takes up to three.
+constexpr std::size_t utf16_growth = 3;
+
+} // namespace
+
+struct text_file::reader {
+    int fd = -1;
+    char* data = nullptr; // the bytes read and not yet taken as sentences
+    std::size_t size = 0;
+    std::size_t capacity = 0;
+    bool at_end = false;      // end of the text (the file, a read error or the character 0x1A) was met
+    bool rereadable = false;  // the bytes of data can be read again at their file offsets
+    std::uint64_t offset = 0; // the file offset of data[0] (a rereadable file)
+    std::uint64_t file_size = 0;
+    bool out_of_memory = false;
+
+    // A UTF-16 text: what comes from the file is converted into data. A
+    // byte whose pair has not come yet, and the first half of a surrogate
+    // pair whose second half has not.
+    bool utf16 = false;
+    bool big_endian = false;
+    char* raw = nullptr;
+    std::size_t raw_capacity = 0;
+    int held_byte = -1;
+    std::uint32_t held_high = 0;
+
+    reader() = default;
+    reader(const reader&) = delete;
+    reader& operator=(const reader&) = delete;
+    reader(reader&&) = delete;
+    reader& operator=(reader&&) = delete;
+    ~reader() {
+        if (fd >= 0) close_file(fd);
+        std::free(data);
+        std::free(raw);
+    }
+};
+
+namespace {
+
+using reader = text_file::reader;
+
+// The character 0x1A ends the text: the bytes of data from data[from] on
+// are cut there, and nothing more is read.
+void cut_at_end_of_text(reader& f, std::size_t from) {
+    const auto* mark = static_cast<const char*>(std::memchr(f.data + from, end_of_text, f.size - from));
     if (mark == nullptr) return;
-    file.size = static_cast<std::size_t>(mark - file.data);
-    file.at_end = true;
+    f.size = static_cast<std::size_t>(mark - f.data);
+    f.at_end = true;
 }
 
 // Makes every CR LF pair of data[0, n) one line break, in place; returns the
@@ -127,75 +172,239 @@ std::size_t join_line_breaks(char* data, std::size_t n) {
     return static_cast<std::size_t>(out - data);
 }
 
-// Reads the next bytes of the file after the kept ones. A buffer more than
-// half full, which only a file that cannot be read again leaves, is doubled
-// first, so that each read takes at least half of it: a sentence longer than
-// a block is kept whole, and moving it costs no more than reading it did.
-// False when there is no memory for that.
-bool read_more(text_file& file) {
-    if (file.size > file.capacity / 2) {
-        auto* bigger = static_cast<char*>(std::realloc(file.data, file.capacity * 2));
+// Makes room for at least need more bytes in data. A buffer more than half
+// full, which only a file that is not read again leaves, is doubled, so
+// that each read takes at least half of it: a sentence longer than a block
+// is kept whole, and moving it costs no more than reading it did. False
+// when there is no memory for that.
+bool make_room(reader& f, std::size_t need) {
+    while (f.size > f.capacity / 2 || f.capacity - f.size < need) {
+        if (f.capacity > SIZE_MAX / 2) return false;
+        auto* bigger = static_cast<char*>(std::realloc(f.data, f.capacity * 2));
         if (bigger == nullptr) return false;
-        file.data = bigger;
-        file.capacity *= 2;
-    }
-    std::ptrdiff_t got = read_file(file.fd, file.data + file.size, file.capacity - file.size);
-    if (got > 0) {
-        std::size_t from = file.size;
-        file.size += static_cast<std::size_t>(got);
-        cut_at_end_of_text(file, from);
-    } else {
-        // A read error ends the sentences as the end of the file does.
-        file.at_end = true;
+        f.data = bigger;
+        f.capacity *= 2;
     }
     return true;
 }
 
-// Drops the first n bytes of the buffer.
-void take(text_file& file, std::size_t n) {
-    std::memmove(file.data, file.data + n, file.size - n);
-    file.size -= n;
-    file.offset += n;
+// Appends the next bytes of the file to data as they are. A read error
+// ends the text as the end of the file does.
+bool read_bytes(reader& f) {
+    if (!make_room(f, 1)) return false;
+    std::ptrdiff_t got = read_file(f.fd, f.data + f.size, f.capacity - f.size);
+    if (got > 0) {
+        f.size += static_cast<std::size_t>(got);
+    } else {
+        f.at_end = true;
+    }
+    return true;
 }
 
-const char* skip_spaces(const char* p, const char* end) {
-    while (p < end && *p == ' ') ++p;
-    return p;
+char* put_utf8(char* out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        *out++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
 }
 
-// Whether the string can occur in a sentence at all: it is not empty, and
-// since a sentence holds one full stop, its last character, a full stop in
-// the string can only be its last character.
-bool can_match(std::string_view str) {
-    return !str.empty() && std::memchr(str.data(), '.', str.size() - 1) == nullptr;
+constexpr std::uint32_t replacement = 0xFFFD;
+
+// Converts UTF-16 bytes to UTF-8 at the end of data, which has room for
+// utf16_growth bytes per two bytes and one character more. Half of a
+// surrogate pair without its other half becomes U+FFFD.
+void convert_utf16(reader& f, const unsigned char* in, std::size_t n) {
+    char* out = f.data + f.size;
+    for (const unsigned char* end = in + n; in < end; ++in) {
+        if (f.held_byte < 0) {
+            f.held_byte = *in;
+            continue;
+        }
+        auto first = static_cast<std::uint32_t>(f.held_byte);
+        std::uint32_t unit = f.big_endian ? (first << 8) | *in : (std::uint32_t{*in} << 8) | first;
+        f.held_byte = -1;
+        bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+        if (f.held_high != 0) {
+            if (low) {
+                out = put_utf8(out, 0x10000 + ((f.held_high - 0xD800) << 10) + (unit - 0xDC00));
+                f.held_high = 0;
+                continue;
+            }
+            out = put_utf8(out, replacement);
+            f.held_high = 0;
+        }
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            f.held_high = unit;
+        } else {
+            out = put_utf8(out, low ? replacement : unit);
+        }
+    }
+    f.size = static_cast<std::size_t>(out - f.data);
 }
 
-// Whether bytes that may still be UTF-8 are, so far; a sequence cut at the
-// end of one piece is completed by the next.
-struct utf8_check {
-    bool valid = true;
-    unsigned char held[4] = {};
+// Reads the next bytes of a UTF-16 text and appends them to data as UTF-8.
+// At the end, half a surrogate pair becomes U+FFFD; a last odd byte is no
+// character.
+bool read_utf16(reader& f) {
+    if (!make_room(f, 2 * utf16_growth + 4)) return false;
+    std::size_t most = std::min(f.raw_capacity, (f.capacity - f.size - 4) / utf16_growth * 2);
+    std::ptrdiff_t got = read_file(f.fd, f.raw, most);
+    if (got > 0) {
+        convert_utf16(f, reinterpret_cast<const unsigned char*>(f.raw), static_cast<std::size_t>(got));
+    } else {
+        f.at_end = true;
+        if (f.held_high != 0)
+            f.size = static_cast<std::size_t>(put_utf8(f.data + f.size, replacement) - f.data);
+    }
+    return true;
+}
+
+// Reads the next part of the text after the bytes kept. False when there
+// is no memory for it.
+bool read_more(reader& f) {
+    std::size_t from = f.size;
+    if (!(f.utf16 ? read_utf16(f) : read_bytes(f))) return false;
+    cut_at_end_of_text(f, from);
+    return true;
+}
+
+// Drops the first n bytes of data.
+void drop_front(reader& f, std::size_t n) {
+    std::memmove(f.data, f.data + n, f.size - n);
+    f.size -= n;
+    f.offset += n;
+}
+
+enum class text_form { bytes, utf8, utf16 };
+
+// Reads the start of the text and takes its byte order mark: the one place
+// where a mark is looked at. A UTF-16 text from then on is read converted
+// to UTF-8; a UTF-8 mark counts where the console knows characters. The
+// bytes read so far are then cut at a character 0x1A, as read_more cuts
+// the later ones. Returns the text's form when a mark says it, else bytes
+// (nothing decided yet).
+text_form take_byte_order_mark(reader& f, bool text_console) {
+    while (f.size < 3 && !f.at_end)
+        if (!read_bytes(f)) {
+            f.out_of_memory = true;
+            return text_form::bytes;
+        }
+    auto mark = [&f](std::string_view bytes) {
+        return f.size >= bytes.size() && std::memcmp(f.data, bytes.data(), bytes.size()) == 0;
+    };
+    if (mark("\xFF\xFE") || mark("\xFE\xFF")) {
+        f.utf16 = true;
+        f.big_endian = f.data[0] == '\xFE';
+        // Converted bytes are not at their file offsets.
+        f.rereadable = false;
+        f.raw_capacity = f.capacity;
+        f.raw = static_cast<char*>(std::malloc(f.raw_capacity));
+        if (f.raw == nullptr) {
+            f.out_of_memory = true;
+            return text_form::utf16;
+        }
+        std::size_t n = f.size - 2;
+        std::memcpy(f.raw, f.data + 2, n);
+        f.size = 0;
+        if (!make_room(f, n / 2 * utf16_growth + 4)) {
+            f.out_of_memory = true;
+            return text_form::utf16;
+        }
+        convert_utf16(f, reinterpret_cast<const unsigned char*>(f.raw), n);
+        cut_at_end_of_text(f, 0);
+        return text_form::utf16;
+    }
+    bool utf8 = text_console && mark("\xEF\xBB\xBF");
+    if (utf8) drop_front(f, 3);
+    cut_at_end_of_text(f, 0);
+    return utf8 ? text_form::utf8 : text_form::bytes;
+}
+
+// The rule that makes a text without a byte order mark UTF-8, the way text
+// editors guess it: its valid sequences of two to four bytes are at least a
+// hundred times as many as its stray bytes (those in no valid sequence),
+// and there is one at least. Windows-1251 letters seldom pair into valid
+// sequences (a capital letter before ё or », say), so Russian text in
+// Windows-1251 has far more stray bytes than sequences, while a UTF-8 text
+// cut short or with a byte pasted in stays UTF-8. A sequence cut short by
+// the end of the text does not count.
+constexpr std::uint64_t utf8_margin = 100;
+
+struct utf8_tally {
+    std::uint64_t sequences = 0;
+    std::uint64_t stray = 0;
+    unsigned char held[3] = {}; // a sequence cut short at the end of the last piece
     std::size_t held_size = 0;
 };
 
-void check_utf8(utf8_check& check, const char* p, std::size_t n) {
-    if (!check.valid) return;
-    if (check.held_size > 0) {
-        std::size_t added = std::min(n, sizeof check.held - check.held_size);
-        std::memcpy(check.held + check.held_size, p, added);
-        std::size_t have = check.held_size + added;
-        std::size_t len =
-            con::utf8_sequence(std::string_view(reinterpret_cast<const char*>(check.held), have));
-        if (len == 0) {
-            // Still short of a whole sequence only when this piece ended.
-            check.held_size = have;
-            check.valid = added == n && have < sizeof check.held;
-            return;
+// Whether the n bytes at p, fewer than the sequence its first byte starts,
+// are its beginning, which the next bytes may complete.
+bool starts_cut_sequence(const unsigned char* p, std::size_t n) {
+    unsigned b = p[0];
+    std::size_t need = b >= 0xC2 && b <= 0xDF   ? 2
+                       : b >= 0xE0 && b <= 0xEF ? 3
+                       : b >= 0xF0 && b <= 0xF4 ? 4
+                                                : 0;
+    if (n >= need) return false;
+    // The second byte's range depends on the lead byte, as in every valid sequence.
+    unsigned low = b == 0xE0 ? 0xA0 : b == 0xF0 ? 0x90 : 0x80;
+    unsigned high = b == 0xED ? 0x9F : b == 0xF4 ? 0x8F : 0xBF;
+    for (std::size_t k = 1; k < n; ++k) {
+        if (p[k] < low || p[k] > high) return false;
+        low = 0x80;
+        high = 0xBF;
+    }
+    return true;
+}
+
+// Counts what starts at p (n bytes, n > 0): the bytes taken, or 0 for a
+// sequence that the n bytes cut short.
+std::size_t tally_one(utf8_tally& t, const unsigned char* p, std::size_t n) {
+    std::size_t len = con::utf8_sequence(std::string_view(reinterpret_cast<const char*>(p), n));
+    if (len > 1) ++t.sequences;
+    if (len > 0) return len;
+    if (starts_cut_sequence(p, n)) return 0;
+    ++t.stray;
+    return 1;
+}
+
+// Counts the next n bytes of the text, after those counted before.
+void tally(utf8_tally& t, const char* text, std::size_t n) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    if (t.held_size > 0) {
+        // The held bytes and enough of the new ones for any sequence that
+        // starts among the held ones.
+        unsigned char joined[6];
+        std::size_t added = std::min<std::size_t>(n, 3);
+        std::memcpy(joined, t.held, t.held_size);
+        std::memcpy(joined + t.held_size, p, added);
+        std::size_t m = t.held_size + added;
+        std::size_t i = 0;
+        while (i < t.held_size) {
+            std::size_t len = tally_one(t, joined + i, m - i);
+            if (len == 0) {
+                // Still cut short: the new bytes are all part of it.
+                std::memmove(t.held, joined + i, m - i);
+                t.held_size = m - i;
+                return;
+            }
+            i += len;
         }
-        // The held bytes were no whole sequence, so this one ends past them.
-        p += len - check.held_size;
-        n -= len - check.held_size;
-        check.held_size = 0;
+        p += i - t.held_size;
+        n -= i - t.held_size;
+        t.held_size = 0;
     }
     constexpr std::uint64_t high_bits = 0x8080808080808080u;
     while (n > 0) {
@@ -208,14 +417,26 @@ void check_utf8(utf8_check& check, const char* p, std::size_t n) {
                 continue;
             }
         }
-        std::size_t len = con::utf8_sequence(std::string_view(p, n));
+        if (*p < 0x80) {
+            ++p;
+            --n;
+            continue;
+        }
+        // A byte that cannot lead a sequence, or one not followed by a
+        // continuation byte, is stray: most bytes of Windows-1251 letters.
+        // Told here rather than by the decoder, the decision on the 196 MB
+        // bench file (Windows-1251) takes 4 ms of CPU instead of 14, and
+        // its rare-word search under a UTF-8 locale 0.076 s instead of 0.086.
+        if (n >= 2 && (*p < 0xC2 || *p > 0xF4 || (p[1] & 0xC0u) != 0x80u)) {
+            ++t.stray;
+            ++p;
+            --n;
+            continue;
+        }
+        std::size_t len = tally_one(t, p, n);
         if (len == 0) {
-            if (n >= sizeof check.held) {
-                check.valid = false;
-            } else {
-                std::memcpy(check.held, p, n);
-                check.held_size = n;
-            }
+            std::memcpy(t.held, p, n);
+            t.held_size = n;
             return;
         }
         p += len;
@@ -223,41 +444,67 @@ void check_utf8(utf8_check& check, const char* p, std::size_t n) {
     }
 }
 
-// The text ended: a sequence still cut short is no UTF-8.
-bool utf8_at_end(const utf8_check& check) { return check.valid && check.held_size == 0; }
+bool is_utf8(const utf8_tally& t) { return t.sequences > 0 && t.sequences / utf8_margin >= t.stray; }
 
-bool starts_with_byte_order_mark(const char* data, std::size_t n) {
-    return n >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0;
+// Whether no rest of at most rest bytes can make the text UTF-8: it could
+// hold no more than rest / 2 further sequences.
+bool never_utf8(const utf8_tally& t, std::uint64_t rest) {
+    return (t.sequences + rest / 2 + 1) / utf8_margin < t.stray;
 }
 
-// One search over the file's sentences: the string, where its hits go, and
-// the sentence being read whose beginning has left the window (a regular
-// file only).
+// Whether the text of a regular file is UTF-8, read in a pass of its own
+// that stops as soon as the rest of the file cannot make it so. A read
+// error ends the text here as it ends the search.
+bool text_is_utf8(const reader& f) {
+    char piece[std::size_t{64} * 1024];
+    utf8_tally t;
+    for (std::uint64_t at = 0;;) {
+        std::ptrdiff_t got = read_file_at(f.fd, piece, sizeof piece, at);
+        if (got <= 0) break;
+        auto n = static_cast<std::size_t>(got);
+        const auto* mark = static_cast<const char*>(std::memchr(piece, end_of_text, n));
+        tally(t, piece, mark == nullptr ? n : static_cast<std::size_t>(mark - piece));
+        if (mark != nullptr) break;
+        at += n;
+        if (never_utf8(t, f.file_size > at ? f.file_size - at : 0)) return false;
+    }
+    return is_utf8(t);
+}
+
+const char* skip_spaces(const char* p, const char* end) {
+    while (p < end && *p == ' ') ++p;
+    return p;
+}
+
+// Whether the string can occur in a sentence at all: it is not empty (an
+// empty needle is a string the text cannot hold), and since a sentence
+// holds one full stop, its last character, a full stop in the string can
+// only be its last character.
+bool can_match(std::string_view str) {
+    return !str.empty() && std::memchr(str.data(), '.', str.size() - 1) == nullptr;
+}
+
+// One search over the file's sentences: the string in the text's form,
+// where its hits go, and the sentence being read whose beginning has left
+// the window (a regular file only).
 struct searcher {
     string_finder finder;
     sentence_list* list;
-    bool open = false;       // a sentence is being read whose beginning has left the window
-    std::uint64_t start = 0; // its file offset
-    bool matched = false;    // the string occurs in it
-    bool skip_mark = false;  // the next sentence starts the text: a byte order mark before it is dropped
+    bool start_dropped = false; // the beginning of the sentence being read has left the window
+    std::uint64_t start = 0;    // its file offset
+    bool matched = false;       // the string occurs in it
 };
 
 // Takes every complete sentence of data[0, n), which must end with a full
 // stop, and hands those that contain the string to the list.
 void collect_sentences(const char* data, std::size_t n, searcher& s) {
-    if (s.skip_mark) {
-        s.skip_mark = false;
-        if (starts_with_byte_order_mark(data, n)) {
-            data += 3;
-            n -= 3;
-        }
-    }
     string_finder& finder = s.finder;
     std::string_view str = finder.str;
     // A string with a full stop only at its end, if at all, found in the
     // whole buffer never spans two sentences, which lets the search run over
     // the buffer rather than sentence by sentence.
     if (!can_match(str)) return;
+    sentence_list::batch batch(*s.list);
     const char* from = data; // start of the first sentence not yet taken
     const char* end = data + n;
     while (from < end) {
@@ -269,159 +516,162 @@ void collect_sentences(const char* data, std::size_t n, searcher& s) {
         const char* start = skip_spaces(before == nullptr ? from : before + 1, dot);
         std::string_view sentence(start, static_cast<std::size_t>(dot + 1 - start));
         // The hit may begin in the spaces that are not part of the sentence.
-        if (hit >= start || contains(sentence, str)) add_sentence(*s.list, sentence);
+        if (hit >= start || contains(sentence, str)) batch.add(sentence);
         from = dot + 1;
     }
-    settle_sentences(*s.list);
+}
+
+// Takes the complete sentences of data[0, taken) for the searches
+// s[0, count) and drops them from data.
+void take_sentences(reader& f, std::size_t taken, searcher* s, std::size_t count) {
+    std::size_t n = join_line_breaks(f.data, taken);
+    for (std::size_t k = 0; k < count; ++k) collect_sentences(f.data, n, s[k]);
+    drop_front(f, taken);
 }
 
 // Makes room in a full window whose bytes, all of them the sentence being
 // read, hold no full stop: searches them and keeps only what may begin an
 // occurrence that the next bytes complete, nothing once the string is found.
-void drop_sentence_start(text_file& file, searcher& s) {
-    const char* from = file.data;
-    const char* end = file.data + file.size;
-    if (!s.open) {
+void drop_sentence_start(reader& f, searcher& s) {
+    const char* from = f.data;
+    const char* end = f.data + f.size;
+    if (!s.start_dropped) {
         // Spaces before a sentence are no part of it.
         from = skip_spaces(from, end);
         if (from == end) {
-            take(file, file.size);
+            drop_front(f, f.size);
             return;
         }
-        s.open = true;
-        s.start = file.offset + static_cast<std::uint64_t>(from - file.data);
+        s.start_dropped = true;
+        s.start = f.offset + static_cast<std::uint64_t>(from - f.data);
         s.matched = false;
     }
     if (!can_match(s.finder.str)) {
-        take(file, file.size);
+        drop_front(f, f.size);
         return;
     }
     if (!s.matched) s.matched = find_next(s.finder, from, end) != nullptr;
     std::size_t keep =
         s.matched ? 0 : std::min(s.finder.str.size() - 1, static_cast<std::size_t>(end - from));
-    take(file, file.size - keep);
+    drop_front(f, f.size - keep);
 }
 
 // Reads the sentence at file offsets [start, end) back from the file and
 // hands it to the list when it contains the string: the hit seen in the
 // file's bytes may have been a CR that a line break then joined. A read
 // error ends the search as the end of the file does.
-void add_from_file(text_file& file, std::uint64_t start, std::uint64_t end, searcher& s) {
+void add_from_file(reader& f, std::uint64_t start, std::uint64_t end, searcher& s) {
     if (end - start > SIZE_MAX) {
-        s.list->out_of_memory = true;
+        f.out_of_memory = true;
         return;
     }
     auto size = static_cast<std::size_t>(end - start);
-    auto* text = static_cast<char*>(std::malloc(size));
+    std::unique_ptr<char, decltype(&std::free)> text(static_cast<char*>(std::malloc(size)), &std::free);
     if (text == nullptr) {
-        s.list->out_of_memory = true;
+        f.out_of_memory = true;
         return;
     }
     for (std::size_t done = 0; done < size;) {
-        std::ptrdiff_t got = read_file_at(file.fd, text + done, size - done, start + done);
+        std::ptrdiff_t got = read_file_at(f.fd, text.get() + done, size - done, start + done);
         if (got <= 0) {
             // The file has become shorter, or cannot be read.
-            std::free(text);
-            file.at_end = true;
+            f.at_end = true;
             return;
         }
         done += static_cast<std::size_t>(got);
     }
-    std::string_view sentence(text, join_line_breaks(text, size));
-    if (contains(sentence, s.finder.str)) {
-        add_sentence(*s.list, sentence);
-        settle_sentences(*s.list);
-    }
-    std::free(text);
+    std::string_view sentence(text.get(), join_line_breaks(text.get(), size));
+    if (contains(sentence, s.finder.str)) sentence_list::batch(*s.list).add(sentence);
 }
 
 // Ends the long sentence at the full stop dot of the window, counting it
 // when it matches.
-void end_long_sentence(text_file& file, const char* dot, searcher& s) {
-    s.open = false;
+void end_long_sentence(reader& f, const char* dot, searcher& s) {
+    s.start_dropped = false;
     // The window holds the rest of the sentence, and before it only bytes
     // of the sentence.
-    if (!s.matched && can_match(s.finder.str)) s.matched = find_next(s.finder, file.data, dot + 1) != nullptr;
+    if (!s.matched && can_match(s.finder.str)) s.matched = find_next(s.finder, f.data, dot + 1) != nullptr;
     if (!s.matched) return;
-    add_from_file(file, s.start, file.offset + static_cast<std::uint64_t>(dot + 1 - file.data), s);
+    add_from_file(f, s.start, f.offset + static_cast<std::uint64_t>(dot + 1 - f.data), s);
 }
 
-// Reads the rest of the file as sentences for the searches s[0, count): a
-// regular file for one search, anything else for one or two. With check,
-// every byte of the text is checked as UTF-8, and once it is not, the
-// search s[1] (the UTF-8 one) is freed and left.
-void run_searches(text_file& file, searcher* s, std::size_t count, utf8_check* check) {
+// Whether the search ends here: the text ended, or memory ran out.
+bool search_ends(reader& f, const searcher* s, std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k)
+        if (s[k].list->out_of_memory()) f.out_of_memory = true;
+    return f.out_of_memory || f.at_end;
+}
+
+// The search of a regular file, whose form is decided: sentences are taken
+// from a window of fixed size, and one that outgrows it is read back from
+// the file when it matches.
+void search_regular(reader& f, searcher& s) {
     // The window keeps up to str.size() - 1 bytes of a long sentence, and
     // each read must still add a good part of it.
-    std::size_t str_size = s[0].finder.str.size();
-    if (file.rereadable && file.capacity < 4 * str_size) {
-        auto* wider = static_cast<char*>(std::realloc(file.data, 4 * str_size));
+    std::size_t least = 4 * s.finder.str.size();
+    if (f.capacity < least) {
+        auto* wider = static_cast<char*>(std::realloc(f.data, least));
         if (wider == nullptr) {
-            file.out_of_memory = true;
+            f.out_of_memory = true;
             return;
         }
-        file.data = wider;
-        file.capacity = 4 * str_size;
+        f.data = wider;
+        f.capacity = least;
     }
     std::size_t searched = 0; // bytes of data known to hold no full stop
-    std::size_t checked = 0;  // bytes of data checked as UTF-8
     for (;;) {
-        if (check != nullptr) {
-            check_utf8(*check, file.data + checked, file.size - checked);
-            checked = file.size;
-            if (!check->valid && count == 2) {
-                free_sentences(*s[1].list);
-                count = 1;
-            }
-        }
-        if (s[0].open) {
+        if (s.start_dropped) {
             const auto* dot =
-                static_cast<const char*>(std::memchr(file.data + searched, '.', file.size - searched));
+                static_cast<const char*>(std::memchr(f.data + searched, '.', f.size - searched));
             if (dot != nullptr) {
-                end_long_sentence(file, dot, s[0]);
-                auto taken = static_cast<std::size_t>(dot + 1 - file.data);
-                take(file, taken);
-                checked -= std::min(checked, taken);
+                end_long_sentence(f, dot, s);
+                drop_front(f, static_cast<std::size_t>(dot + 1 - f.data));
                 searched = 0;
                 continue;
             }
-        } else {
-            const char* last = last_full_stop(file.data + searched, file.size - searched);
-            if (last != nullptr) {
-                auto taken = static_cast<std::size_t>(last + 1 - file.data);
-                std::size_t n = join_line_breaks(file.data, taken);
-                for (std::size_t k = 0; k < count; ++k) collect_sentences(file.data, n, s[k]);
-                take(file, taken);
-                checked -= std::min(checked, taken);
-            }
+        } else if (const char* last = last_full_stop(f.data + searched, f.size - searched)) {
+            take_sentences(f, static_cast<std::size_t>(last + 1 - f.data), &s, 1);
         }
-        for (std::size_t k = 0; k < count; ++k)
-            if (s[k].list->out_of_memory) file.out_of_memory = true;
-        if (file.out_of_memory || file.at_end) return;
-        if (file.rereadable && file.size > file.capacity / 2) drop_sentence_start(file, s[0]);
-        searched = file.size;
-        if (!read_more(file)) {
-            file.out_of_memory = true;
+        if (search_ends(f, &s, 1)) return;
+        if (f.size > f.capacity / 2) drop_sentence_start(f, s);
+        searched = f.size;
+        if (!read_more(f)) {
+            f.out_of_memory = true;
             return;
         }
     }
 }
 
-// Whether the text of a regular file is UTF-8 throughout, read in a pass of
-// its own. A read error ends the text here as it ends the search.
-bool text_is_utf8(const text_file& file) {
-    char piece[std::size_t{64} * 1024];
-    utf8_check check;
-    for (std::uint64_t at = 0; check.valid;) {
-        std::ptrdiff_t got = read_file_at(file.fd, piece, sizeof piece, at);
-        if (got <= 0) break;
-        auto n = static_cast<std::size_t>(got);
-        const auto* mark = static_cast<const char*>(std::memchr(piece, end_of_text, n));
-        check_utf8(check, piece, mark == nullptr ? n : static_cast<std::size_t>(mark - piece));
-        if (mark != nullptr) break;
-        at += n;
+// The search of a text read once (a pipe, a UTF-16 text): the buffer keeps
+// the whole sentence being read. Where tally is given the text's form is
+// not decided yet, and it counts every byte read, for the searches s[0, count)
+// to be told apart at the end.
+void search_stream(reader& f, searcher* s, std::size_t count, utf8_tally* t) {
+    std::size_t searched = 0; // bytes of data known to hold no full stop
+    for (;;) {
+        if (t != nullptr) tally(*t, f.data + searched, f.size - searched);
+        if (const char* last = last_full_stop(f.data + searched, f.size - searched))
+            take_sentences(f, static_cast<std::size_t>(last + 1 - f.data), s, count);
+        if (search_ends(f, s, count)) return;
+        searched = f.size;
+        if (!read_more(f)) {
+            f.out_of_memory = true;
+            return;
+        }
     }
-    return utf8_at_end(check);
+}
+
+// The string as the searched text holds it; empty when the text cannot
+// hold it. The console's conversions write one '?' for each character they
+// cannot convert, so a conversion is exact when it adds no '?'.
+std::string string_in(text_form form, typed_string str) {
+    auto exact = [str](const std::string& converted) {
+        auto marks = [](std::string_view text) { return std::count(text.begin(), text.end(), '?'); };
+        return marks(converted) == marks(str.text) ? converted : std::string();
+    };
+    if (form == text_form::bytes)
+        return str.utf8 ? exact(con::utf8_to_cp1251(str.text)) : std::string(str.text);
+    return str.utf8 ? std::string(str.text) : exact(con::cp1251_to_utf8(str.text));
 }
 
 } // namespace
@@ -430,38 +680,6 @@ bool contains(std::string_view sentence, std::string_view str) {
     if (str.size() > sentence.size()) return false;
     if (str.empty()) return true;
     return find_bytes(sentence.data(), sentence.data() + sentence.size(), str) != nullptr;
-}
-
-bool open_text_file(text_file& file, const std::string& name, std::size_t block) {
-    file = text_file{};
-    // A zero byte would cut the name short and open some other file.
-    if (name.find('\0') != std::string::npos) return false;
-    opened_file opened = open_file(name);
-    if (opened.fd < 0) return false;
-    file.fd = opened.fd;
-    file.rereadable = opened.rereadable;
-    file.capacity = block < 2 ? 2 : block;
-    file.data = static_cast<char*>(std::malloc(file.capacity));
-    if (file.data == nullptr) {
-        close_text_file(file);
-        file.out_of_memory = true;
-        return false;
-    }
-    std::ptrdiff_t got = read_file(file.fd, file.data, file.capacity);
-    if (got < 0) {
-        close_text_file(file);
-        return false;
-    }
-    file.size = static_cast<std::size_t>(got);
-    file.at_end = got == 0;
-    cut_at_end_of_text(file, 0);
-    return true;
-}
-
-void close_text_file(text_file& file) {
-    if (file.fd >= 0) close_file(file.fd);
-    std::free(file.data);
-    file = text_file{};
 }
 
 const char* find_next(string_finder& finder, const char* from, const char* end) {
@@ -485,44 +703,68 @@ const char* find_next(string_finder& finder, const char* from, const char* end) 
     return find_bytes(p, end, str);
 }
 
-void search_file(text_file& file, std::string_view str, sentence_list& list) {
-    searcher s{string_finder{str}, &list};
-    run_searches(file, &s, 1, nullptr);
+text_file::text_file() = default;
+text_file::~text_file() = default;
+
+bool text_file::open(const std::string& name, std::size_t block) {
+    reader_.reset();
+    // A zero byte would cut the name short and open some other file.
+    if (name.find('\0') != std::string::npos) return false;
+    opened_file opened = open_file(name);
+    if (opened.fd < 0) return false;
+    auto f = std::make_unique<reader>();
+    f->fd = opened.fd;
+    f->rereadable = opened.rereadable;
+    f->file_size = opened.size;
+    f->capacity = block < 2 ? 2 : block;
+    f->data = static_cast<char*>(std::malloc(f->capacity));
+    if (f->data == nullptr) {
+        close_file(f->fd);
+        f->fd = -1;
+        f->out_of_memory = true;
+        reader_ = std::move(f);
+        return false;
+    }
+    std::ptrdiff_t got = read_file(f->fd, f->data, f->capacity);
+    if (got < 0) return false;
+    f->size = static_cast<std::size_t>(got);
+    f->at_end = got == 0;
+    reader_ = std::move(f);
+    return true;
 }
 
-void search_either_encoding(text_file& file, std::string_view cp1251_str, std::string_view utf8_str,
-                            sentence_list& list) {
-    if (file.rereadable) {
-        bool utf8 = text_is_utf8(file);
-        list.utf8 = utf8;
-        searcher s{string_finder{utf8 ? utf8_str : cp1251_str}, &list};
-        s.skip_mark = utf8;
-        if (utf8) {
-            // The mark may be longer than what the first read gave.
-            while (file.size < 3 && !file.at_end)
-                if (!read_more(file)) {
-                    file.out_of_memory = true;
-                    return;
-                }
-            if (starts_with_byte_order_mark(file.data, file.size)) take(file, 3);
-            s.skip_mark = false;
+bool text_file::out_of_memory() const { return reader_ != nullptr && reader_->out_of_memory; }
+
+bool text_file::is_open() const { return reader_ != nullptr && reader_->fd >= 0; }
+
+void search(text_file& file, typed_string str, sentence_list& list) {
+    reader& f = *file.reader_;
+    text_form form = take_byte_order_mark(f, str.utf8);
+    if (f.out_of_memory) return;
+    if (form == text_form::bytes && str.utf8 && f.rereadable && text_is_utf8(f)) form = text_form::utf8;
+    std::string wanted = string_in(form, str);
+    if (f.rereadable || form != text_form::bytes || !str.utf8) {
+        // The form is known: one search.
+        list.set_utf8(form != text_form::bytes);
+        searcher s{string_finder{wanted}, &list};
+        if (f.rereadable) {
+            search_regular(f, s);
+        } else {
+            search_stream(f, &s, 1, nullptr);
         }
-        run_searches(file, &s, 1, nullptr);
         return;
     }
-    // Read once: both searches run until the text is known not to be UTF-8.
+    // A text read once, searched both ways while it is decided: as
+    // Windows-1251 into list and as UTF-8 into utf8_list, one search where
+    // the string is the same both ways.
+    std::string utf8_wanted = string_in(text_form::utf8, str);
     sentence_list utf8_list;
-    utf8_list.utf8 = true;
-    searcher s[2] = {{string_finder{cp1251_str}, &list}, {string_finder{utf8_str}, &utf8_list}};
-    s[1].skip_mark = true;
-    utf8_check check;
-    run_searches(file, s, 2, &check);
-    if (file.out_of_memory || !utf8_at_end(check)) {
-        free_sentences(utf8_list);
-        return;
-    }
-    free_sentences(list);
-    list = utf8_list;
+    searcher s[2] = {{string_finder{wanted}, &list}, {string_finder{utf8_wanted}, &utf8_list}};
+    utf8_tally t;
+    search_stream(f, s, wanted == utf8_wanted ? 1 : 2, &t);
+    if (!is_utf8(t)) return;
+    if (wanted != utf8_wanted) list = std::move(utf8_list);
+    list.set_utf8(true);
 }
 
 } // namespace linefind

@@ -78,7 +78,7 @@ void free_large(void* p, [[maybe_unused]] std::size_t size) {
 }
 
 // False, with the index as it was, when there is no memory for the table.
-bool grow(sentence_list& list) {
+bool grow(sentence_store& list) {
     std::size_t n = list.slots == nullptr ? first_slots : (list.mask + 1) * 2;
     if (n > SIZE_MAX / sizeof(sentence_slot)) return false;
     auto* slots = static_cast<sentence_slot*>(new_large(n * sizeof(sentence_slot)));
@@ -132,7 +132,7 @@ std::size_t hash_text(std::string_view text) {
 }
 
 // The node of text (of hash hash), or null when there is none.
-sentence_node* find(const sentence_list& list, std::string_view text, std::size_t hash) {
+sentence_node* find(const sentence_store& list, std::string_view text, std::size_t hash) {
     if (list.used == 0) return nullptr;
     for (std::size_t i = hash & list.mask; list.slots[i].node != nullptr; i = (i + 1) & list.mask) {
         sentence_node* node = list.slots[i].node;
@@ -155,7 +155,7 @@ static_assert(sizeof(node_block) % node_alignment == 0 && sizeof(sentence_node) 
 // blocks; a node larger than that gets a block of its own size. Since a
 // block is left only for a node that does not fit, the bytes left unused at
 // its end are fewer than those of that node.
-sentence_node* new_node(sentence_list& list, std::size_t text_size) {
+sentence_node* new_node(sentence_store& list, std::size_t text_size) {
     constexpr std::size_t most_text = SIZE_MAX - sizeof(node_block) - sizeof(sentence_node) - node_alignment;
     if (text_size > most_text) return nullptr;
     std::size_t bytes = (sizeof(sentence_node) + text_size + node_alignment - 1) & ~(node_alignment - 1);
@@ -177,7 +177,7 @@ sentence_node* new_node(sentence_list& list, std::size_t text_size) {
 
 // Appends a copy of text (of hash hash) with count 1. Without memory for
 // it, sets list.out_of_memory and leaves the list as it was.
-void append(sentence_list& list, std::string_view text, std::size_t hash) {
+void append(sentence_store& list, std::string_view text, std::size_t hash) {
     // Half full at most, so a probe meets an empty slot soon.
     if ((list.slots == nullptr || (list.used + 1) * 2 > list.mask + 1) && !grow(list)) {
         list.out_of_memory = true;
@@ -202,20 +202,6 @@ void append(sentence_list& list, std::string_view text, std::size_t hash) {
     list.last = node;
 }
 
-// Counts the oldest waiting sentence, or appends it when it is new.
-void take_oldest(sentence_list& list) {
-    std::size_t k = list.waiting_first;
-    std::string_view text = list.waiting[k];
-    std::size_t hash = list.waiting_hash[k];
-    if (sentence_node* node = find(list, text, hash)) {
-        ++node->count;
-    } else {
-        append(list, text, hash);
-    }
-    list.waiting_first = (k + 1) % sentence_list::waiting_length;
-    --list.waiting_size;
-}
-
 // The width of text in the report: its bytes, or in a UTF-8 text its
 // characters (every byte but the continuation bytes 10xxxxxx).
 std::size_t width_of(std::string_view text, bool utf8) {
@@ -225,53 +211,8 @@ std::size_t width_of(std::string_view text, bool utf8) {
     return text.size() - continuations;
 }
 
-} // namespace
-
-void add_sentence(sentence_list& list, std::string_view text) {
-    if (list.waiting_size == sentence_list::waiting_length) take_oldest(list);
-    std::size_t k = (list.waiting_first + list.waiting_size) % sentence_list::waiting_length;
-    list.waiting[k] = text;
-    list.waiting_hash[k] = hash_text(text);
-    ++list.waiting_size;
-    if (list.slots == nullptr) return;
-    // Ask for the new sentence's slot now, and for the node of the one
-    // halfway along, whose slot has arrived by this time. Both are only
-    // hints: a slot may change before its sentence is taken.
-    __builtin_prefetch(&list.slots[list.waiting_hash[k] & list.mask]);
-    if (list.waiting_size > sentence_list::waiting_length / 2) {
-        std::size_t m = (list.waiting_first + list.waiting_size - 1 - sentence_list::waiting_length / 2) %
-                        sentence_list::waiting_length;
-        const sentence_slot& slot = list.slots[list.waiting_hash[m] & list.mask];
-        if (slot.node != nullptr) __builtin_prefetch(slot.node);
-    }
-}
-
-void settle_sentences(sentence_list& list) {
-    while (list.waiting_size > 0) take_oldest(list);
-}
-
-void print_sentences(con::console& c, const sentence_list& list) {
-    const sentence_node* node = list.head;
-    if (node == nullptr) return;
-    do {
-        std::string_view text = sentence_text(*node);
-        pad(c, width_of(text, list.utf8), text_width);
-        if (list.utf8) {
-            con::write_as_typed(c, text);
-        } else {
-            con::write(c, text);
-        }
-        put_count(c, node->count);
-        con::put_char(c, '\n');
-        node = node->next;
-    } while (node != list.head);
-}
-
-std::string_view sentence_text(const sentence_node& node) {
-    return {reinterpret_cast<const char*>(&node + 1), node.size};
-}
-
-void free_sentences(sentence_list& list) {
+// Frees every node and the index.
+void free_store(sentence_store& list) {
     // Every node lives in a block, so the blocks are all there is to free.
     for (node_block* block = list.block; block != nullptr;) {
         node_block* previous = block->previous;
@@ -279,7 +220,82 @@ void free_sentences(sentence_list& list) {
         block = previous;
     }
     if (list.slots != nullptr) free_large(list.slots, (list.mask + 1) * sizeof(sentence_slot));
-    list = sentence_list{};
+    list = sentence_store{};
+}
+
+} // namespace
+
+sentence_list::~sentence_list() { free_store(store_); }
+
+sentence_list::sentence_list(sentence_list&& other) noexcept : store_(other.store_) {
+    other.store_ = sentence_store{};
+}
+
+sentence_list& sentence_list::operator=(sentence_list&& other) noexcept {
+    if (this != &other) {
+        free_store(store_);
+        store_ = other.store_;
+        other.store_ = sentence_store{};
+    }
+    return *this;
+}
+
+void sentence_list::batch::add(std::string_view text) {
+    if (waiting_size_ == waiting_length) take_oldest();
+    std::size_t k = (waiting_first_ + waiting_size_) % waiting_length;
+    waiting_[k] = text;
+    waiting_hash_[k] = hash_text(text);
+    ++waiting_size_;
+    if (list_.slots == nullptr) return;
+    // Ask for the new sentence's slot now, and for the node of the one
+    // halfway along, whose slot has arrived by this time. Both are only
+    // hints: a slot may change before its sentence is taken.
+    __builtin_prefetch(&list_.slots[waiting_hash_[k] & list_.mask]);
+    if (waiting_size_ > waiting_length / 2) {
+        std::size_t m = (waiting_first_ + waiting_size_ - 1 - waiting_length / 2) % waiting_length;
+        const sentence_slot& slot = list_.slots[waiting_hash_[m] & list_.mask];
+        if (slot.node != nullptr) __builtin_prefetch(slot.node);
+    }
+}
+
+sentence_list::batch::~batch() {
+    while (waiting_size_ > 0) take_oldest();
+}
+
+// Counts the oldest waiting sentence, or appends it when it is new.
+void sentence_list::batch::take_oldest() {
+    std::size_t k = waiting_first_;
+    std::string_view text = waiting_[k];
+    std::size_t hash = waiting_hash_[k];
+    if (sentence_node* node = find(list_, text, hash)) {
+        ++node->count;
+    } else {
+        append(list_, text, hash);
+    }
+    waiting_first_ = (k + 1) % waiting_length;
+    --waiting_size_;
+}
+
+void print_sentences(con::console& c, const sentence_list& list) {
+    const sentence_store& store = list.store_;
+    const sentence_node* node = store.head;
+    if (node == nullptr) return;
+    do {
+        std::string_view text = sentence_text(*node);
+        pad(c, width_of(text, store.utf8), text_width);
+        if (store.utf8) {
+            con::write_utf8(c, text);
+        } else {
+            con::write(c, text);
+        }
+        put_count(c, node->count);
+        con::put_char(c, '\n');
+        node = node->next;
+    } while (node != store.head);
+}
+
+std::string_view sentence_text(const sentence_node& node) {
+    return {reinterpret_cast<const char*>(&node + 1), node.size};
 }
 
 } // namespace linefind

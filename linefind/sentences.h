@@ -1,7 +1,7 @@
 // The distinct matching sentences of one search: a circular singly linked
 // list in the order of first appearance, with a hash index beside it so that
 // finding a sentence and appending one do not walk the list. The search
-// hands each matching sentence over with add_sentence and, at the end,
+// hands each matching sentence over through a batch and, at the end,
 // prints the list as the report.
 #pragma once
 
@@ -42,7 +42,8 @@ struct sentence_slot {
     sentence_node* node;
 };
 
-struct sentence_list {
+// What a list holds; only the list's own code reaches it.
+struct sentence_store {
     sentence_node* head = nullptr;  // the first sentence found; null while the list is empty
     sentence_node* last = nullptr;  // the node whose next is the head
     node_block* block = nullptr;    // the block new nodes are cut from, the last one taken
@@ -50,33 +51,67 @@ struct sentence_list {
     sentence_slot* slots = nullptr; // open addressing, linear probing
     std::size_t mask = 0;           // number of slots - 1 (a power of two)
     std::size_t used = 0;
-    // The texts are UTF-8, so the report pads them by characters rather
-    // than by bytes.
     bool utf8 = false;
-    // A node or the table could not be allocated, so a sentence is missing
-    // from the list. The list stays whole, to be freed.
     bool out_of_memory = false;
-
-    // Sentences handed over and not yet counted. Each one is counted at a
-    // random place of a large table; taking them a few at a time lets those
-    // memory reads overlap.
-    static constexpr std::size_t waiting_length = 16;
-    std::string_view waiting[waiting_length];
-    std::size_t waiting_hash[waiting_length] = {};
-    std::size_t waiting_first = 0;
-    std::size_t waiting_size = 0;
 };
 
-// Counts text on the node of an equal text, or appends it at the end of the
-// list with count 1. The count may happen later, at a later add_sentence or
-// at settle_sentences: until then the text must stay where it is.
-void add_sentence(sentence_list& list, std::string_view text);
-// Counts every sentence handed over and not yet counted.
-void settle_sentences(sentence_list& list);
+class sentence_list {
+public:
+    sentence_list() = default;
+    ~sentence_list();
+    sentence_list(const sentence_list&) = delete;
+    sentence_list& operator=(const sentence_list&) = delete;
+    // The list moved from is left empty.
+    sentence_list(sentence_list&& other) noexcept;
+    sentence_list& operator=(sentence_list&& other) noexcept;
+
+    // The first sentence found; null while the list is empty.
+    [[nodiscard]] sentence_node* head() const { return store_.head; }
+    // The texts are UTF-8, so the report pads them by characters rather
+    // than by bytes and shows them as UTF-8 text.
+    [[nodiscard]] bool utf8() const { return store_.utf8; }
+    void set_utf8(bool utf8) { store_.utf8 = utf8; }
+    // A node or the index could not be allocated, so a sentence is missing
+    // from the list. The list stays whole.
+    [[nodiscard]] bool out_of_memory() const { return store_.out_of_memory; }
+
+    class batch;
+
+private:
+    sentence_store store_;
+    friend void print_sentences(con::console& c, const sentence_list& list);
+};
+
+// The way sentences go into a list. Each sentence handed over is counted on
+// the node of an equal text, or appended at the end with count 1. Each one
+// is counted at a random place of a large table, so they are taken a few at
+// a time, which lets those memory reads overlap: a sentence may wait to be
+// counted until a later add, and the batch counts all that still wait as it
+// ends. So a batch lives in the scope that holds the texts it is given, and
+// the texts cannot change or go before they are counted.
+class sentence_list::batch {
+public:
+    explicit batch(sentence_list& list) : list_(list.store_) {}
+    ~batch();
+    batch(const batch&) = delete;
+    batch& operator=(const batch&) = delete;
+    batch(batch&&) = delete;
+    batch& operator=(batch&&) = delete;
+
+    void add(std::string_view text);
+
+private:
+    void take_oldest();
+
+    static constexpr std::size_t waiting_length = 16;
+    sentence_store& list_;
+    std::string_view waiting_[waiting_length];
+    std::size_t waiting_hash_[waiting_length] = {};
+    std::size_t waiting_first_ = 0;
+    std::size_t waiting_size_ = 0;
+};
 
 // One report row per sentence, from the head on; nothing for an empty list.
 void print_sentences(con::console& c, const sentence_list& list);
-// Frees every node and the index, and leaves the list empty.
-void free_sentences(sentence_list& list);
 
 } // namespace linefind

@@ -265,3 +265,19 @@ TEST(Cp1251, ALineCanBeTakenAsTyped) {
     ASSERT_TRUE(read_text(m.c, name));
     EXPECT_EQ(name, "\xE4");
 }
+
+// The UTF-8 form of a line, whatever form it came in, and UTF-8 text
+// written in the console's character set.
+TEST(Cp1251, ALineCanBeTakenAsUtf8AndUtf8TextWritten) {
+    for (charset chars : {charset::bytes, charset::utf8}) {
+        bool utf8 = chars == charset::utf8;
+        memory_console m(utf8 ? "\xE6\x97\xA5\xD0\xB4\n" : "?\xE4\n", chars);
+        use_cp1251(m.c);
+        EXPECT_EQ(bytes_only(m.c), !utf8);
+        std::string text;
+        ASSERT_TRUE(read_text(m.c, text, text_form::utf8));
+        EXPECT_EQ(text, utf8 ? "\xE6\x97\xA5\xD0\xB4" : "?\xD0\xB4");
+        write_utf8(m.c, "\xE6\x97\xA5\xD0\xB4");
+        EXPECT_EQ(m.output(), utf8 ? "\xE6\x97\xA5\xD0\xB4" : "?\xE4");
+    }
+}

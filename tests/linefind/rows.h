@@ -15,7 +15,7 @@ using Rows = std::vector<std::pair<std::string, std::int64_t>>;
 // Walks the circular list from the head, as the report does; a list that
 // never comes back to its head stops at a million rows.
 inline Rows walk(const linefind::sentence_list& list) {
-    const linefind::sentence_node* head = list.head;
+    const linefind::sentence_node* head = list.head();
     Rows rows;
     if (head == nullptr) return rows;
     const linefind::sentence_node* node = head;

@@ -39,12 +39,13 @@ bool runs_out_of_memory(const std::string& name, const std::string& str) {
         rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (rlim_t{64} << 20);
         rlimit rl{limit, limit};
         text_file file;
-        if (pages == 0 || ::setrlimit(RLIMIT_AS, &rl) != 0 || !open_text_file(file, name)) ::_exit(2);
-        sentence_list list;
-        search_file(file, str, list);
-        bool stopped = file.out_of_memory;
-        free_sentences(list);
-        close_text_file(file);
+        if (pages == 0 || ::setrlimit(RLIMIT_AS, &rl) != 0 || !file.open(name)) ::_exit(2);
+        bool stopped = false;
+        {
+            sentence_list list;
+            search(file, typed_string{str}, list);
+            stopped = file.out_of_memory();
+        }
         ::_exit(stopped ? 0 : 1);
     }
     int status = 0;
@@ -74,10 +75,9 @@ TEST(FileName, QuotesArePartOfTheName) {
     ASSERT_FALSE(dir.empty());
     std::ofstream((dir / "a.txt").string()) << "a.";
     text_file file;
-    EXPECT_FALSE(open_text_file(file, "\"" + (dir / "a.txt").string() + "\""));
+    EXPECT_FALSE(file.open("\"" + (dir / "a.txt").string() + "\""));
     std::ofstream((dir / "\"b.txt\"").string()) << "b.";
-    EXPECT_TRUE(open_text_file(file, (dir / "\"b.txt\"").string()));
-    close_text_file(file);
+    EXPECT_TRUE(file.open((dir / "\"b.txt\"").string()));
     std::filesystem::remove_all(dir);
 }
 

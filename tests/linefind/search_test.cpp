@@ -1,5 +1,7 @@
 #include "search.h"
 
+#include "cp1251.h"
+
 #include "rows.h"
 #include "support.h"
 
@@ -62,10 +64,10 @@ protected:
     }
     // Searches a file read in blocks of the given size; through a FIFO,
     // which cannot be read twice, when piped (on POSIX systems). With
-    // utf8_str, as on a UTF-8 console: str is then the Windows-1251 form of
-    // the string, and utf8 tells which way the file was read.
+    // text_console, as where the console knows characters: str is then
+    // UTF-8, and utf8 tells whether the rows are UTF-8.
     Rows search(const std::string& bytes, const std::string& str, std::size_t block, bool piped = false,
-                const std::string* utf8_str = nullptr, bool* utf8 = nullptr) {
+                bool text_console = false, bool* utf8 = nullptr) {
 #ifdef _WIN32
         piped = false;
 #endif
@@ -77,19 +79,16 @@ protected:
             writer = std::thread([&] { std::ofstream(path, std::ios::binary) << bytes; });
         }
 #endif
-        text_file file;
-        EXPECT_TRUE(open_text_file(file, path, block));
-        sentence_list list;
-        if (utf8_str == nullptr) {
-            search_file(file, str, list);
-        } else {
-            search_either_encoding(file, str, *utf8_str, list);
-            *utf8 = list.utf8;
+        Rows rows;
+        {
+            text_file file;
+            EXPECT_TRUE(file.open(path, block));
+            sentence_list list;
+            linefind::search(file, typed_string{str, text_console}, list);
+            EXPECT_FALSE(file.out_of_memory());
+            if (utf8 != nullptr) *utf8 = list.utf8();
+            rows = walk(list);
         }
-        EXPECT_FALSE(file.out_of_memory);
-        Rows rows = walk(list);
-        free_sentences(list);
-        close_text_file(file);
         if (piped) {
             writer.join();
             std::filesystem::remove(path);
@@ -268,40 +267,173 @@ TEST_F(SearchFile, CrLfIsOneLineBreakAndByte1AEndsTheText) {
     EXPECT_EQ(search(big + "a\r\n" + big + ".", "a\r", 64), Rows{});
 }
 
-TEST_F(SearchFile, Utf8TextIsSearchedAsUtf8AndAnyOtherAsWindows1251) {
-    const std::string mir_utf8 = "\xD0\xBC\xD0\xB8\xD1\x80"; // мир
-    const std::string mir_cp1251 = "\xEC\xE8\xF0";
+// Where the console knows characters the string comes as UTF-8, and each
+// text is searched in its own encoding.
+TEST_F(SearchFile, EncodingIsDecidedFromTheTextAlone) {
+    const std::string mir = "мир";
+    const std::string mir_cp1251 = con::utf8_to_cp1251(mir);
     const std::string bom = "\xEF\xBB\xBF";
-    const std::string utf8_text = bom + "Hello " + mir_utf8 + ". Bye. " + mir_utf8 + ".";
     // A Windows-1251 text whose first non-ASCII byte comes after pages of
     // ASCII, in a block of its own.
-    const std::string late_cp1251 = std::string(20000, 'a') + ". " + mir_cp1251 + " x.";
+    const std::string late_cp1251 = std::string(20000, 'a') + ". " + mir_cp1251 + " x? y.";
+    // Valid sequences a hundred times as many as the stray bytes (one a
+    // Windows-1251 letter pasted in), and a last character cut short.
+    std::string many;
+    for (int i = 0; i < 50; ++i) many += "Да " + mir + ". ";
+    const std::string mostly_utf8 = many + "x\xE4 " + mir + ". " + mir + "\xD0";
+    const std::string marked = bom + "Hello " + mir + ". Bye. " + mir + ".";
     for (std::size_t block : {std::size_t{2}, std::size_t{7}, std::size_t{4096}, block_size})
         for (bool piped : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "block " << block << " piped " << piped);
             bool utf8 = false;
-            EXPECT_EQ(search(utf8_text, "?", block, piped, &mir_utf8, &utf8),
-                      (Rows{{"Hello " + mir_utf8 + ".", 1}, {mir_utf8 + ".", 1}}));
+            // The mark is no part of the first sentence.
+            EXPECT_EQ(search(marked, mir, block, piped, true, &utf8),
+                      (Rows{{"Hello " + mir + ".", 1}, {mir + ".", 1}}));
             EXPECT_TRUE(utf8);
-            EXPECT_EQ(search(late_cp1251, mir_cp1251, block, piped, &mir_utf8, &utf8),
-                      (Rows{{mir_cp1251 + " x.", 1}}));
+            EXPECT_EQ(search(bom + "a. \xFF.", "a", block, piped, true, &utf8), (Rows{{"a.", 1}}));
+            EXPECT_TRUE(utf8);
+            EXPECT_EQ(search(late_cp1251, mir, block, piped, true, &utf8),
+                      (Rows{{mir_cp1251 + " x? y.", 1}}));
             EXPECT_FALSE(utf8);
-            // A sequence cut short by the end of the text is no UTF-8.
-            EXPECT_EQ(search("x. " + mir_utf8 + ".\xD0", mir_cp1251, block, piped, &mir_utf8, &utf8), Rows{});
+            // A character that Windows-1251 lacks is no question mark there.
+            EXPECT_EQ(search(late_cp1251, "日", block, piped, true, &utf8), Rows{});
+            EXPECT_EQ(search(late_cp1251, "x?", block, piped, true, &utf8),
+                      (Rows{{mir_cp1251 + " x? y.", 1}}));
+            EXPECT_EQ(search(mostly_utf8, mir, block, piped, true, &utf8),
+                      (Rows{{"Да " + mir + ".", 50}, {"x\xE4 " + mir + ".", 1}}));
+            EXPECT_TRUE(utf8);
+            // A few characters are enough, and a cut one at the end does not count.
+            EXPECT_EQ(search("a. " + mir + ". b.\xD0", "b", block, piped, true, &utf8), (Rows{{"b.", 1}}));
+            EXPECT_TRUE(utf8);
+            EXPECT_EQ(search("a. b.\xD0", "b", block, piped, true, &utf8), (Rows{{"b.", 1}}));
             EXPECT_FALSE(utf8);
-            // The mark of a file that is no UTF-8 is Windows-1251 text.
-            EXPECT_EQ(search(bom + "a. \xFF.", "a", block, piped, &mir_utf8, &utf8), (Rows{{bom + "a.", 1}}));
+            // Where the console passes bytes only, a UTF-8 text is bytes, mark and all.
+            EXPECT_EQ(search(bom + "a. b.", "a", block, piped, false, &utf8), (Rows{{bom + "a.", 1}}));
             EXPECT_FALSE(utf8);
         }
 }
 
+// The decision counted over the whole text at once: valid sequences of two
+// to four bytes against stray bytes, a sequence cut by the end not counted.
+bool reference_utf8(const std::string& text) {
+    std::size_t sequences = 0;
+    std::size_t stray = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t len = con::utf8_sequence(std::string_view(text).substr(i));
+        if (len == 0) {
+            // A cut sequence at the very end: completed with continuation
+            // bytes it would be valid.
+            bool cut = false;
+            for (const char* tail : {"\x80", "\x80\x80", "\x80\x80\x80", "\xA0\x80\x80", "\x90\x80\x80"})
+                cut = cut || con::utf8_sequence(text.substr(i) + tail) > text.size() - i;
+            if (cut) break;
+            ++stray;
+            len = 1;
+        }
+        sequences += len > 1 ? 1 : 0;
+        i += len;
+    }
+    return sequences > 0 && sequences >= 100 * stray;
+}
+
+TEST_F(SearchFile, EncodingDecisionIsTheSameHoweverTheTextIsRead) {
+    // Valid sequences of every length, stray bytes and cut sequences, in
+    // texts near the margin, read in pieces that cut them anywhere.
+    const std::string pieces[] = {"ж", "日", "\xF0\x9F\x98\x80", "a", ". ", "\xE4", "\xE6\x97", "\xBF"};
+    unsigned seed = 11;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    for (int round = 0; round < 40; ++round) {
+        std::string text;
+        std::size_t n = 100 + next() % 400;
+        for (std::size_t i = 0; i < n; ++i) {
+            std::size_t k = next() % 1000;
+            text += k < 990 ? pieces[k % 5] : pieces[5 + k % 3];
+        }
+        if (round % 3 == 0) text += "\xF0\x9F\x98";
+        bool expected = reference_utf8(text);
+        for (std::size_t block : {std::size_t{2}, std::size_t{3}, std::size_t{5}, block_size})
+            for (bool piped : {false, true}) {
+                bool utf8 = !expected;
+                search(text, "a", block, piped, true, &utf8);
+                ASSERT_EQ(utf8, expected) << "round " << round << " block " << block << " piped " << piped;
+            }
+    }
+}
+
+// Russian text as Windows-1251 writes it: capitals, ё and Ё, quotation
+// marks, dashes and the numero sign, whose bytes now and then pair into
+// valid UTF-8 (СЁ is D1 A8, О» is CE BB).
+std::string russian_cp1251(std::size_t least) {
+    const std::string sentences[] = {
+        "«ВСЁ ЕЩЁ ВПЕРЕДИ», — сказал он, и ЁЖИК ушёл в лес. ",
+        "Ёлка стояла в углу; её зелёные ветки пахли смолой — как в детстве. ",
+        "ВНИМАНИЕ! Поезд № 7 отправляется с пути «СЕВЕР». ",
+        "Она прочла «ВОЙНУ И МИР» ещё зимой, а весной — «ОБЛОМОВА». ",
+        "Чёрный кот, ПОЧЁТНЫЙ ЖИТЕЛЬ ДВОРА, спал на тёплой крыше.\r\n",
+        "Мёд, лёд и ЁРШ — «слова с буквой Ё»: их пишут через «ё». ",
+    };
+    std::string text;
+    for (std::size_t i = 0; text.size() < least; ++i) text += con::utf8_to_cp1251(sentences[i % 6]);
+    return text;
+}
+
+TEST_F(SearchFile, Windows1251RussianTextIsNeverTakenForUtf8) {
+    std::string text = russian_cp1251(400'000);
+    for (bool piped : {false, true}) {
+        bool utf8 = true;
+        Rows rows = search(text, "ВСЁ ЕЩЁ", block_size, piped, true, &utf8);
+        EXPECT_FALSE(utf8);
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].first, con::utf8_to_cp1251("«ВСЁ ЕЩЁ ВПЕРЕДИ», — сказал он, и ЁЖИК ушёл в лес."));
+        // The same text in UTF-8, cut in its last character, is UTF-8.
+        std::string utf8_text = con::cp1251_to_utf8(text.substr(0, 100'000));
+        search(utf8_text.substr(0, utf8_text.size() - 1), "ЁЖИК", block_size, piped, true, &utf8);
+        EXPECT_TRUE(utf8);
+    }
+}
+
+// A UTF-16 text, either byte order, is read as UTF-8 on every console: CR
+// LF is one line break, U+001A ends the text, a surrogate pair is one
+// character and half of one is U+FFFD.
+TEST_F(SearchFile, Utf16TextIsSearchedAsUtf8) {
+    auto utf16 = [](std::u16string_view text, bool big_endian) {
+        std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t unit : text) {
+            auto high = static_cast<char>(unit >> 8);
+            auto low = static_cast<char>(unit & 0xFF);
+            bytes += big_endian ? high : low;
+            bytes += big_endian ? low : high;
+        }
+        return bytes;
+    };
+    const std::u16string text = u"Мама\r\nмыла раму. К\U0001F600 мыла. \xD800мыла.\x1A Тут мыла.";
+    const Rows expected{{"Мама\nмыла раму.", 1}, {"К\U0001F600 мыла.", 1}, {"\xEF\xBF\xBDмыла.", 1}};
+    for (std::size_t block : {std::size_t{2}, std::size_t{7}, block_size})
+        for (bool piped : {false, true})
+            for (bool big_endian : {false, true}) {
+                SCOPED_TRACE(testing::Message()
+                             << "block " << block << " piped " << piped << " be " << big_endian);
+                bool utf8 = false;
+                EXPECT_EQ(search(utf16(text, big_endian), "мыла", block, piped, true, &utf8), expected);
+                EXPECT_TRUE(utf8);
+                // From a console of bytes, the string is Windows-1251.
+                EXPECT_EQ(
+                    search(utf16(text, big_endian), con::utf8_to_cp1251("мыла"), block, piped, false, &utf8),
+                    expected);
+                EXPECT_EQ(search(utf16(text, big_endian), "\x98", block, piped, false, &utf8), Rows{});
+            }
+}
+
 TEST_F(SearchFile, DirectoryOrMissingFileDoesNotOpen) {
     text_file file;
-    EXPECT_FALSE(open_text_file(file, dir_.string()));
-    EXPECT_EQ(file.fd, -1);
-    EXPECT_FALSE(open_text_file(file, dir_.string() + "/missing.txt"));
-    EXPECT_FALSE(open_text_file(file, make_file("a.") + std::string("\0x", 2)));
-    EXPECT_TRUE(open_text_file(file, make_file("a.")));
-    close_text_file(file);
+    EXPECT_FALSE(file.open(dir_.string()));
+    EXPECT_FALSE(file.is_open());
+    EXPECT_FALSE(file.open(dir_.string() + "/missing.txt"));
+    EXPECT_FALSE(file.open(make_file("a.") + std::string("\0x", 2)));
+    EXPECT_TRUE(file.open(make_file("a.")));
 }
 
 } // namespace

@@ -18,11 +18,13 @@ TEST_F(FileName, OnePairOfWrappingQuotesIsDropped) {
     test_support::write_file(dir_ / "a b.txt", "One. Two.");
     std::string path = (dir_ / "a b.txt").string();
     text_file file;
-    EXPECT_TRUE(open_text_file(file, "\"" + path + "\""));
-    close_text_file(file);
-    EXPECT_FALSE(open_text_file(file, "\"" + path));
-    EXPECT_FALSE(open_text_file(file, "\"\"" + path + "\"\""));
-    EXPECT_FALSE(open_text_file(file, "\""));
+    EXPECT_TRUE(file.open("\"" + path + "\""));
+    // Blanks typed after the pasted path, or before it, are no part of it.
+    EXPECT_TRUE(file.open("\"" + path + "\"  "));
+    EXPECT_TRUE(file.open(" \"" + path + "\"\t"));
+    EXPECT_FALSE(file.open("\"" + path));
+    EXPECT_FALSE(file.open("\"\"" + path + "\"\""));
+    EXPECT_FALSE(file.open("\""));
 }
 
 } // namespace

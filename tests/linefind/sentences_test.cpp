@@ -19,27 +19,21 @@ using linefind_test::walk;
 // A list fed one sentence at a time, each counted before the next comes.
 struct List {
     sentence_list list;
-    void add(std::string_view text) {
-        add_sentence(list, text);
-        settle_sentences(list);
-    }
-    ~List() { free_sentences(list); }
+    void add(std::string_view text) { sentence_list::batch(list).add(text); }
 };
 
 TEST(SentenceList, FirstNodePointsToItself) {
     List list;
     list.add("Abc.");
-    ASSERT_NE(list.list.head, nullptr);
-    EXPECT_EQ(list.list.head->next, list.list.head);
-    EXPECT_EQ(list.list.head->count, 1);
-    EXPECT_EQ(list.list.last, list.list.head);
+    ASSERT_NE(list.list.head(), nullptr);
+    EXPECT_EQ(list.list.head()->next, list.list.head());
+    EXPECT_EQ(list.list.head()->count, 1);
 }
 
 TEST(SentenceList, KeepsOrderOfFirstAppearanceAndCounts) {
     List list;
     for (const char* s : {"P.", "Q.", "P.", "R.", "P."}) list.add(s);
     EXPECT_EQ(walk(list.list), (Rows{{"P.", 3}, {"Q.", 1}, {"R.", 1}}));
-    EXPECT_EQ(list.list.last->next, list.list.head);
 }
 
 TEST(SentenceList, CaseLeadingBreakAndZeroBytesMakeDistinctTexts) {
@@ -89,14 +83,12 @@ Rows expected_rows(const std::vector<std::string>& texts) {
 TEST(SentenceList, ManySentencesAgreeWithAMap) {
     std::vector<std::string> texts = repeating_texts();
     sentence_list list;
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        add_sentence(list, texts[i]);
-        // Settled now and then, as at the end of each block of the file.
-        if (i % 1000 == 999) settle_sentences(list);
+    // A batch now and then, as for each block of the file.
+    for (std::size_t i = 0; i < texts.size(); i += 1000) {
+        sentence_list::batch batch(list);
+        for (std::size_t k = i; k < std::min(texts.size(), i + 1000); ++k) batch.add(texts[k]);
     }
-    settle_sentences(list);
     EXPECT_EQ(walk(list), expected_rows(texts));
-    free_sentences(list);
 }
 
 std::string printed(const sentence_list& list) {
@@ -131,7 +123,7 @@ TEST(SentenceReport, CountWiderThanOneDigitStaysInColumn75) {
 TEST(SentenceReport, CountBeyond32BitsDoesNotWrap) {
     List list;
     list.add("x.");
-    list.list.head->count = 4'294'967'296;
+    list.list.head()->count = 4'294'967'296;
     EXPECT_EQ(printed(list.list), std::string(23, ' ') + "x." + std::string(40, ' ') + "4294967296\n");
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # linefind in a UTF-8 terminal: readable Cyrillic texts and report rows, a
-# typed Cyrillic string found in a Windows-1251 file, a Cyrillic file name,
-# and a typed д at "Повторить ввод? Да-д".
+# typed Cyrillic string found in a Windows-1251 file, a typed character
+# that Windows-1251 lacks found nowhere there, a Cyrillic file name, and a
+# typed д at "Повторить ввод? Да-д".
 #
 #   linefind.sh PROGRAM
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
@@ -16,6 +17,7 @@ header="Строка$(printf '%47s' '')Количество таких стро�
 # stop is no sentence.
 cp1251 $'Мама мыла раму. Папа читал газету. Мама мыла раму.\nКонец без точки' >"$WORKDIR/text.txt"
 cp "$WORKDIR/text.txt" "$WORKDIR/текст.txt"
+cp1251 'Что это? Не знаю. Вот так.' >"$WORKDIR/q.txt"
 
 term_start "$prog"
 wait_text "$file_prompt"
@@ -56,6 +58,16 @@ enter 'точки'
 wait_text 'Строк с таким элементом не найдено!'
 wait_text "$again" 3
 expect_exact 'Строк с таким элементом не найдено!'
+
+# A character the file's encoding cannot hold is no question mark there.
+enter y
+wait_text "$file_prompt" 5
+enter 'q.txt'
+wait_text "$string_prompt" 4
+enter '日'
+wait_text "$again" 4
+[ "$(count 'Строк с таким элементом не найдено!')" -eq 2 ] || fail "a character outside the file's encoding was found"
+expect_absent 'Что это?'
 enter n
 wait_exit 0
 
