@@ -58,6 +58,7 @@ void open_memory(console& c, std::string_view input, std::string& out, charset c
     s.inbuf_end = s.inbuf.size();
     s.out_str = &out;
     s.utf8 = chars == charset::utf8;
+    s.typed_utf8 = s.utf8;
 }
 
 void open_descriptors(console& c, int in_fd, int out_fd) {

@@ -38,6 +38,16 @@ bool locale_name_is_utf8() {
     return named("UTF-8") || named("UTF8");
 }
 
+// True when none of the variables that choose the character set is set to
+// anything: the C locale by default, not by choice.
+bool no_locale_chosen() {
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* name = std::getenv(variable);
+        if (name != nullptr && *name != '\0') return false;
+    }
+    return true;
+}
+
 // A locale named UTF-8 is taken at its word even where it is not installed
 // (as often in containers): the person's terminal speaks UTF-8 all the same.
 bool locale_is_utf8() {
@@ -171,7 +181,11 @@ void open_stdio(console_state& s) {
     s.out_fd = 1;
     s.terminal = is_terminal(0);
     s.out_terminal = is_terminal(1);
-    s.utf8 = locale_is_utf8();
+    // A terminal on which nobody chose a character set (a fresh root shell
+    // of a container) is a UTF-8 terminal almost everywhere today. Pipes and
+    // files keep their bytes unless a locale says otherwise.
+    s.utf8 = locale_is_utf8() || (no_locale_chosen() && (s.terminal || s.out_terminal));
+    s.typed_utf8 = s.utf8;
 }
 
 void close_stdio(console_state& /*s*/) {}
