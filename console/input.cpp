@@ -70,7 +70,7 @@ void set_line(console_state& s, std::size_t begin, std::size_t end) {
         // answers saved as "UTF-8 with BOM"). Where the console takes bytes
         // as they come, it stays.
         s.first_line = false;
-        if ((s.typed_utf8 || s.utf8_lines) &&
+        if ((s.utf8 || s.utf8_lines) &&
             std::string_view(s.inbuf.data() + begin, end - begin).starts_with(byte_order_mark))
             begin += byte_order_mark.size();
     }
@@ -84,18 +84,18 @@ void set_line(console_state& s, std::size_t begin, std::size_t end) {
     // A line of single bytes that happens to be valid UTF-8 with letters
     // beyond ASCII is, in practice, never Windows-1251: Cyrillic in
     // Windows-1251 is almost never a valid UTF-8 sequence.
-    s.line_utf8 = s.typed_utf8 || (s.utf8_lines && is_utf8_text(text));
+    s.line_utf8 = typed_utf8(s) || (s.utf8_lines && is_utf8_text(text));
     // The program keeps Windows-1251 where it says so, and a program that
     // passes bytes through keeps the console's character set: a UTF-8 line
     // is converted for a console that is not UTF-8 (typed at a Windows
     // console, written to a file), a Windows-1251 line for a UTF-8 one (a
     // redirected file shown on a Windows console). Both redirected, the
     // bytes pass unchanged.
-    s.line_converted = s.line_utf8 && (s.cp1251 || (s.typed_utf8 && !s.utf8));
+    s.line_converted = s.line_utf8 && (s.cp1251 || (typed_utf8(s) && s.out_cp1251));
     if (s.line_converted) {
         s.converted = utf8_to_cp1251(text);
         s.line_utf8 = false;
-    } else if (!s.line_utf8 && s.utf8_lines && s.utf8 && !s.cp1251 && has_high_byte(text)) {
+    } else if (!s.line_utf8 && s.utf8_lines && shows_utf8(s) && !s.cp1251 && has_high_byte(text)) {
         s.converted = cp1251_to_utf8(text);
         s.line_utf8 = true;
     } else {
@@ -194,7 +194,7 @@ bool read_text(console& c, std::string& text, text_form form, line_end end) {
     std::string_view rest(s.line + s.pos, stop - s.pos);
     // As typed: UTF-8 wherever the line came so or the console shows UTF-8;
     // a Windows-1251 line on a console that does not stays as it is.
-    bool in_cp1251 = s.line_converted || (s.cp1251 && s.utf8);
+    bool in_cp1251 = s.line_converted || (s.cp1251 && shows_utf8(s));
     if (form == text_form::converted || !in_cp1251) {
         text.assign(rest);
     } else if (s.line_converted && s.pos == 0) {

@@ -58,7 +58,6 @@ void open_memory(console& c, std::string_view input, std::string& out, charset c
     s.inbuf_end = s.inbuf.size();
     s.out_str = &out;
     s.utf8 = chars == charset::utf8;
-    s.typed_utf8 = s.utf8;
 }
 
 void open_descriptors(console& c, int in_fd, int out_fd) {
@@ -107,9 +106,9 @@ void wait_key(console& c) {
 void use_cp1251(console& c) {
     console_state& s = state_of(c);
     s.cp1251 = true;
-    s.convert_cp1251 = s.utf8;
+    s.convert_cp1251 = shows_utf8(s);
 }
 
-bool utf8_console(const console& c) { return state_of(c).utf8; }
+bool utf8_console(const console& c) { return shows_utf8(state_of(c)); }
 
 } // namespace con

@@ -185,7 +185,6 @@ void open_stdio(console_state& s) {
     // of a container) is a UTF-8 terminal almost everywhere today. Pipes and
     // files keep their bytes unless a locale says otherwise.
     s.utf8 = locale_is_utf8() || (no_locale_chosen() && (s.terminal || s.out_terminal));
-    s.typed_utf8 = s.utf8;
 }
 
 void close_stdio(console_state& /*s*/) {}

@@ -209,13 +209,13 @@ void open_stdio(console_state& s) {
     // Redirected input is Windows-1251 bytes, but a file of answers saved as
     // UTF-8 (as Notepad saves by default) is read line by line as the
     // person typed it.
-    s.typed_utf8 = s.terminal;
     s.utf8_lines = !s.terminal;
     // A console shows everything through its Unicode interface, so its
     // character set is UTF-8, whatever the input. Redirected output gets
     // the dialogue's Windows-1251 bytes, typed or not: a pipe carries the
     // same bytes as on any other system.
-    s.utf8 = s.win.out_console;
+    s.utf8 = s.terminal || s.win.out_console;
+    s.out_cp1251 = !s.win.out_console;
 }
 
 void close_stdio(console_state& s) {
