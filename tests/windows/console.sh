@@ -87,13 +87,15 @@ if [ "$which" = countout ]; then
     # console is cmd's too, so the program does not wait at its end.
     for file in names-utf8.txt names-1251.txt; do
         printf '#!/bin/sh\nexec wine cmd /c "%s < %s"\n' "$(winepath -w "$exe")" "$file" >"$prog"
+        # The whole dialogue comes from the file: the run ends by itself,
+        # and its screen is read once it has.
         term_start "$prog"
-        wait_text 'Za podmogoy idet: Алексей'
+        TERM_CLOSING_NOTE='' wait_exit 0
+        expect_line 'Za podmogoy idet: Алексей$'
         expect_line 'Schet nachinaetsja s Борис$'
         for row in '1       Алексей' '2       Борис' '3       Вера'; do
             [ "$(count "$row")" -eq 1 ] || fail "$file: the row '$row' is not shown once"
         done
-        TERM_CLOSING_NOTE='' wait_exit 0
     done
     # Names typed at the console, output to a file: the file gets
     # Windows-1251, as the same dialogue from a Windows-1251 file does.
