@@ -2,6 +2,8 @@
 // locale's character set, and the key wait in the terminal's one-key mode.
 #include "state.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
@@ -41,11 +43,10 @@ bool locale_name_is_utf8() {
 // True when none of the variables that choose the character set is set to
 // anything: the C locale by default, not by choice.
 bool no_locale_chosen() {
-    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    return std::ranges::all_of(std::array{"LC_ALL", "LC_CTYPE", "LANG"}, [](const char* variable) {
         const char* name = std::getenv(variable);
-        if (name != nullptr && *name != '\0') return false;
-    }
-    return true;
+        return name == nullptr || *name == '\0';
+    });
 }
 
 // A locale named UTF-8 is taken at its word even where it is not installed
