@@ -6,31 +6,35 @@
 render_manual(${PROJECT_SOURCE_DIR}/docs/consoleprograms.7)
 
 # README.txt and LICENSE.txt open with a double-click in Notepad, whose older
-# versions want CR LF line ends. README.txt is README.md with its
-# "For Windows" section moved up to follow the introduction, since that is
-# what a person who unpacked the .zip reads first, and without the comments
-# that mark the samples for the tests.
+# versions want CR LF line ends. README.txt is what a person who unpacked the
+# .zip needs: the README's "For Windows" section, up to the subsection on
+# building the .zip, under the README's title, with its Markdown turned into
+# plain text. Made from the README, it says what the README says.
 file(READ ${PROJECT_SOURCE_DIR}/README.md readme)
+string(REGEX MATCH "^# ([^\n]*)\n" title_line "${readme}")
+set(title "${CMAKE_MATCH_1} for Windows")
 string(FIND "${readme}" "\n## For Windows\n" windows_at)
-if(windows_at EQUAL -1)
-  message(FATAL_ERROR "README.md has no section \"## For Windows\" to put first in README.txt")
+string(FIND "${readme}" "\n### Building the .zip\n" building_at)
+if(windows_at EQUAL -1 OR building_at LESS windows_at)
+  message(FATAL_ERROR "README.md has no section \"## For Windows\" followed by its subsection "
+                      "\"### Building the .zip\", the text of README.txt and where it ends")
 endif()
-string(SUBSTRING "${readme}" ${windows_at} -1 windows_part)
-string(SUBSTRING "${windows_part}" 1 -1 after_heading)
-string(FIND "${after_heading}" "\n## " next_section)
-if(NOT next_section EQUAL -1)
-  math(EXPR length "${next_section} + 1")
-  string(SUBSTRING "${windows_part}" 0 ${length} windows_part)
-endif()
-string(REPLACE "${windows_part}" "" rest "${readme}")
-string(FIND "${rest}" "\n## " first_section)
-string(SUBSTRING "${rest}" 0 ${first_section} introduction)
-string(SUBSTRING "${rest}" ${first_section} -1 rest)
-set(readme "${introduction}${windows_part}${rest}")
-string(REGEX REPLACE "<!--[^>]*-->\n" "" readme "${readme}")
+string(LENGTH "\n## For Windows\n" heading_length)
+math(EXPR text_at "${windows_at} + ${heading_length}")
+math(EXPR text_length "${building_at} - ${text_at}")
+string(SUBSTRING "${readme}" ${text_at} ${text_length} windows_part)
+# Markdown to plain text: links keep their words, code its characters;
+# the comments that mark the samples for the tests go.
+string(REGEX REPLACE "<!--[^>]*-->\n" "" windows_part "${windows_part}")
+string(REGEX REPLACE "\\[([^]]*)\\]\\(#[^)]*\\)" "\\1" windows_part "${windows_part}")
+string(REGEX REPLACE "\\[([^]]*)\\]\\(([^)]*)\\)" "\\1 (\\2)" windows_part "${windows_part}")
+string(REPLACE "`" "" windows_part "${windows_part}")
+string(REGEX REPLACE "\n+$" "\n" windows_part "${windows_part}")
+string(LENGTH "${title}" title_length)
+string(REPEAT "=" ${title_length} underline)
+set(readme "${title}\n${underline}\n${windows_part}")
 string(REPLACE "\n" "\r\n" readme "${readme}")
-# A byte order mark tells every Notepad that the text is UTF-8 (its samples
-# hold Cyrillic).
+# A byte order mark tells every Notepad that the text is UTF-8.
 string(ASCII 239 187 191 byte_order_mark)
 file(WRITE ${CMAKE_BINARY_DIR}/README.txt "${byte_order_mark}${readme}")
 

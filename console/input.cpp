@@ -56,23 +56,53 @@ bool is_utf8_text(std::string_view text) {
     return beyond_ascii;
 }
 
+// A UTF-8 byte order mark, as some editors put at the start of a file.
+constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+
+bool has_high_byte(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
+}
+
 void set_line(console_state& s, std::size_t begin, std::size_t end) {
+    if (s.first_line) {
+        // A byte order mark that opens UTF-8 input is no answer (a file of
+        // answers saved as "UTF-8 with BOM"). Where the console takes bytes
+        // as they come, it stays.
+        s.first_line = false;
+        if ((s.utf8 || s.utf8_lines) &&
+            std::string_view(s.inbuf.data() + begin, end - begin).starts_with(byte_order_mark))
+            begin += byte_order_mark.size();
+    }
     s.line = s.inbuf.data() + begin;
     s.line_len = end - begin;
     s.pos = 0;
     s.inbuf_begin = end;
     s.typed = s.line;
     s.typed_len = s.line_len;
+    std::string_view text(s.line, s.line_len);
     // A line of single bytes that happens to be valid UTF-8 with letters
     // beyond ASCII is, in practice, never Windows-1251: Cyrillic in
     // Windows-1251 is almost never a valid UTF-8 sequence.
-    s.line_utf8 = s.utf8 || (s.utf8_lines && is_utf8_text(std::string_view(s.line, s.line_len)));
-    s.line_converted = s.line_utf8 && s.cp1251;
+    s.line_utf8 = typed_utf8(s) || (s.utf8_lines && is_utf8_text(text));
+    // The program keeps Windows-1251 where it says so, and a program that
+    // passes bytes through keeps the console's character set: a UTF-8 line
+    // is converted for a console that is not UTF-8 (typed at a Windows
+    // console, written to a file), a Windows-1251 line for a UTF-8 one (a
+    // redirected file shown on a Windows console). Both redirected, the
+    // bytes pass unchanged.
+    s.line_converted = s.line_utf8 && (s.cp1251 || (typed_utf8(s) && s.out_cp1251));
     if (s.line_converted) {
-        s.converted = utf8_to_cp1251(std::string_view(s.line, s.line_len));
-        s.line = s.converted.data();
-        s.line_len = s.converted.size();
+        s.converted = utf8_to_cp1251(text);
+        s.line_utf8 = false;
+    } else if (!s.line_utf8 && s.utf8_lines && shows_utf8(s) && !s.cp1251 && has_high_byte(text)) {
+        s.converted = cp1251_to_utf8(text);
+        s.line_utf8 = true;
+    } else {
+        return;
     }
+    s.line = s.converted.data();
+    s.line_len = s.converted.size();
 }
 
 void end_input(console_state& s) {
@@ -100,7 +130,7 @@ bool next_line(console_state& s) {
         if (!fill(s)) {
             if (s.inbuf_begin < s.inbuf_end && !s.ended) {
                 set_line(s, s.inbuf_begin, s.inbuf_end);
-                return true;
+                if (s.line_len > 0) return true; // else it held a byte order mark alone
             }
             end_input(s);
             return false;
@@ -161,16 +191,19 @@ bool read_text(console& c, std::string& text, text_form form, line_end end) {
         return false;
     }
     std::size_t stop = s.line_len - (has_break ? 1 : 0);
-    bool as_stored =
-        form == text_form::converted || (!s.line_converted && (form == text_form::as_typed || s.line_utf8));
-    if (as_stored) {
-        text.assign(s.line + s.pos, stop - s.pos);
+    std::string_view rest(s.line + s.pos, stop - s.pos);
+    // UTF-8 is asked for as such, or as typed wherever the line came as
+    // UTF-8 or the console shows UTF-8; a Windows-1251 line on a console
+    // that does not stays as it is.
+    bool want_utf8 = form == text_form::utf8 ||
+                     (form == text_form::as_typed && (s.line_converted || (s.cp1251 && shows_utf8(s))));
+    if (form == text_form::converted || !want_utf8 || s.line_utf8) {
+        text.assign(rest);
     } else if (s.line_converted && s.pos == 0) {
         text.assign(s.typed, s.typed_len - (has_break ? 1 : 0));
     } else {
-        // Windows-1251 bytes asked for as UTF-8, or the rest of a line
-        // already partly read, which is only known converted.
-        text = cp1251_to_utf8(std::string_view(s.line + s.pos, stop - s.pos));
+        // Part of the line is already read, or it came in Windows-1251.
+        text = cp1251_to_utf8(rest);
     }
     s.pos = s.line_len;
     return true;

@@ -106,10 +106,10 @@ void wait_key(console& c) {
 void use_cp1251(console& c) {
     console_state& s = state_of(c);
     s.cp1251 = true;
-    s.convert_cp1251 = s.utf8;
+    s.convert_cp1251 = shows_utf8(s);
 }
 
-bool utf8_console(const console& c) { return state_of(c).utf8; }
+bool utf8_console(const console& c) { return shows_utf8(state_of(c)); }
 
 bool bytes_only(const console& c) {
     const console_state& s = state_of(c);

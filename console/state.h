@@ -29,8 +29,8 @@ struct console_state {
     std::string converted;
     const char* typed = nullptr;
     std::size_t typed_len = 0;
-    bool line_utf8 = false;      // the current line is read as UTF-8 text
-    bool line_converted = false; // ... and converted to Windows-1251
+    bool line_utf8 = false;      // the current line, as held, is UTF-8 text
+    bool line_converted = false; // it came as UTF-8 and is held in Windows-1251
     bool ended = false;          // input ended, or output failed: the dialogue is over
 
     // Output: to out_fd, or appended to *out_str.
@@ -42,15 +42,22 @@ struct console_state {
     bool write_failed = false;  // nothing more is tried once a write failed
     bool failed = false;        // the run fails: output lost, or memory ran out
 
-    // Text: the locale's character set is UTF-8; the program keeps its
-    // texts in Windows-1251 (use_cp1251); the output conversion is on
-    // (both). utf8_lines: input in single bytes where a line that is valid
-    // UTF-8 and holds a non-ASCII byte is read as a UTF-8 line (redirected
-    // input on Windows, where a file of answers is often saved as UTF-8).
+    // Text: the console's character set is UTF-8 (the locale's, or a
+    // Windows console's); the program keeps its texts in Windows-1251
+    // (use_cp1251); the output conversion is on (both). Two exceptions
+    // that only Windows has: utf8_lines, redirected input in single bytes
+    // where a line that is valid UTF-8 and holds a non-ASCII byte is read
+    // as a UTF-8 line and any other as Windows-1251 (a file of answers is
+    // often saved as UTF-8); out_cp1251, lines typed as UTF-8 at a console
+    // but output redirected, which gets Windows-1251. A line is converted
+    // where it differs from what the program keeps (see set_line in
+    // input.cpp).
     bool utf8 = false;
     bool cp1251 = false;
     bool convert_cp1251 = false;
     bool utf8_lines = false;
+    bool out_cp1251 = false;
+    bool first_line = true; // no line taken yet: a byte order mark may open the input
 
     // What the Windows system layer carries from one call to the next.
     struct windows_io {
@@ -63,6 +70,11 @@ struct console_state {
 
     const char* program = "console"; // names the program in messages on standard error
 };
+
+// Every typed line comes as UTF-8.
+inline bool typed_utf8(const console_state& s) { return s.utf8 && !s.utf8_lines; }
+// What the console shows, or is written to, is UTF-8.
+inline bool shows_utf8(const console_state& s) { return s.utf8 && !s.out_cp1251; }
 
 console_state& state_of(console& c);
 const console_state& state_of(const console& c);

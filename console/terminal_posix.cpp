@@ -2,6 +2,8 @@
 // locale's character set, and the key wait in the terminal's one-key mode.
 #include "state.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
@@ -36,6 +38,15 @@ bool locale_name_is_utf8() {
         return codeset.size() == utf8.size() && ::strncasecmp(codeset.data(), utf8.data(), utf8.size()) == 0;
     };
     return named("UTF-8") || named("UTF8");
+}
+
+// True when none of the variables that choose the character set is set to
+// anything: the C locale by default, not by choice.
+bool no_locale_chosen() {
+    return std::ranges::all_of(std::array{"LC_ALL", "LC_CTYPE", "LANG"}, [](const char* variable) {
+        const char* name = std::getenv(variable);
+        return name == nullptr || *name == '\0';
+    });
 }
 
 // A locale named UTF-8 is taken at its word even where it is not installed
@@ -171,7 +182,10 @@ void open_stdio(console_state& s) {
     s.out_fd = 1;
     s.terminal = is_terminal(0);
     s.out_terminal = is_terminal(1);
-    s.utf8 = locale_is_utf8();
+    // A terminal on which nobody chose a character set (a fresh root shell
+    // of a container) is a UTF-8 terminal almost everywhere today. Pipes and
+    // files keep their bytes unless a locale says otherwise.
+    s.utf8 = locale_is_utf8() || (no_locale_chosen() && (s.terminal || s.out_terminal));
 }
 
 void close_stdio(console_state& /*s*/) {}

@@ -1,8 +1,10 @@
 // The console on Windows. A console is read and written through its Unicode
 // interface and counts as a UTF-8 terminal: typed UTF-16 reaches the library
 // as UTF-8, and the library's UTF-8 is shown as UTF-16, so Cyrillic reads
-// and shows correctly whatever code page the console is set to. A pipe or a
-// file passes bytes unchanged. Line breaks follow the Windows convention:
+// and shows correctly whatever code page the console is set to, text read
+// from a redirected file included. Redirected output receives Windows-1251
+// bytes, as the dialogues have them; from pipe to pipe bytes pass
+// unchanged. Line breaks follow the Windows convention:
 // a CR LF typed or read is one line break, and every line break is written
 // as CR LF.
 #define WIN32_LEAN_AND_MEAN
@@ -77,16 +79,6 @@ std::size_t read_bytes(console_state& s, char* data, std::size_t size) {
     return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
-// Code page of the bytes written to a console: UTF-8 when the input comes
-// from the console too (its lines are UTF-8, and the Windows-1251 texts are
-// converted to match); otherwise the bytes are as the program has them:
-// Windows-1251 for a program that keeps its texts so, else in the console's
-// own code page.
-UINT output_code_page(const console_state& s) {
-    if (s.utf8) return CP_UTF8;
-    return s.cp1251 ? 1251 : ::GetConsoleOutputCP();
-}
-
 // The length of the end of text that starts a UTF-8 sequence but does not
 // complete it; 0 when the text ends with a whole character.
 std::size_t cut_sequence(std::string_view text) {
@@ -133,18 +125,18 @@ bool show(HANDLE out, UINT code_page, std::string_view text) {
     return write_units(out, shown);
 }
 
+// What a console is given is UTF-8: the texts of a Windows-1251 program
+// converted, and lines read from a redirected file converted to the
+// console's character set as they are read (see open_stdio).
 bool write_console(console_state& s, HANDLE out, std::string_view text) {
-    UINT code_page = output_code_page(s);
     std::string whole = std::move(s.win.held_text);
     s.win.held_text.clear();
     whole.append(text);
-    if (code_page == CP_UTF8) {
-        // A character cut by the end of the buffer waits for its other bytes.
-        std::size_t cut = cut_sequence(whole);
-        s.win.held_text.assign(whole, whole.size() - cut, cut);
-        whole.resize(whole.size() - cut);
-    }
-    return show(out, code_page, whole);
+    // A character cut by the end of the buffer waits for its other bytes.
+    std::size_t cut = cut_sequence(whole);
+    s.win.held_text.assign(whole, whole.size() - cut, cut);
+    whole.resize(whole.size() - cut);
+    return show(out, CP_UTF8, whole);
 }
 
 bool write_all(int fd, const char* data, std::size_t size) {
@@ -214,11 +206,16 @@ void open_stdio(console_state& s) {
     s.win.out_console = is_terminal(1);
     s.out_terminal = s.win.out_console;
     // Typed lines come from the console's Unicode interface as UTF-8.
-    // Redirected input is single bytes, but a file of answers saved as
+    // Redirected input is Windows-1251 bytes, but a file of answers saved as
     // UTF-8 (as Notepad saves by default) is read line by line as the
     // person typed it.
-    s.utf8 = s.terminal;
     s.utf8_lines = !s.terminal;
+    // A console shows everything through its Unicode interface, so its
+    // character set is UTF-8, whatever the input. Redirected output gets
+    // the dialogue's Windows-1251 bytes, typed or not: a pipe carries the
+    // same bytes as on any other system.
+    s.utf8 = s.terminal || s.win.out_console;
+    s.out_cp1251 = !s.win.out_console;
 }
 
 void close_stdio(console_state& s) {

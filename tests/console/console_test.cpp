@@ -281,3 +281,32 @@ TEST(Cp1251, ALineCanBeTakenAsUtf8AndUtf8TextWritten) {
         EXPECT_EQ(m.output(), utf8 ? "\xE6\x97\xA5\xD0\xB4" : "?\xE4");
     }
 }
+
+TEST(ByteOrderMark, DroppedAtTheStartOfUtf8InputOnly) {
+    const std::string bom = "\xEF\xBB\xBF";
+    memory_console utf8(bom + "12\n" + bom + "3\n", charset::utf8);
+    EXPECT_EQ(read_value(utf8.c), 12);
+    discard(utf8.c);
+    // Further on it is an ordinary character, no number.
+    std::int32_t value = 0;
+    EXPECT_EQ(read_int(utf8.c, value), got::retry);
+    EXPECT_EQ(read_typed_char(utf8.c), bom);
+    // Under a single-byte character set the bytes are the answer's.
+    memory_console bytes(bom + "12\n");
+    EXPECT_EQ(read_int(bytes.c, value), got::retry);
+    EXPECT_EQ(read_char(bytes.c), 0xEF);
+}
+
+TEST(ByteOrderMark, InputOfAByteOrderMarkAloneEndsAsEmptyInput) {
+    memory_console alone("\xEF\xBB\xBF", charset::utf8);
+    std::string text;
+    EXPECT_FALSE(read_text(alone.c, text));
+    EXPECT_TRUE(ended(alone.c));
+    // With its line break it is an empty line, converted for a
+    // Windows-1251 program like any other.
+    memory_console line("\xEF\xBB\xBF\n\xD0\xB4\n", charset::utf8);
+    use_cp1251(line.c);
+    ASSERT_TRUE(read_text(line.c, text));
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(read_char(line.c), 0xE4);
+}

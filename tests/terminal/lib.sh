@@ -58,6 +58,10 @@ TERM_RUNS=0
 TERM_STATUS=/dev/null # where the shell in the pane records the exit status
 T=run0 # the target of every tmux command: the current run's session
 
+# The locale of the program started next, as NAME=VALUE words; TERM_LOCALE=
+# (empty) starts it with none of LC_ALL, LC_CTYPE and LANG set.
+TERM_LOCALE=${TERM_LOCALE-LC_ALL=C.UTF-8 LANG=C.UTF-8}
+
 # term_start PROGRAM: runs PROGRAM in a fresh 132x50 pane in $WORKDIR.
 term_start() {
     local program
@@ -75,7 +79,8 @@ term_start() {
     TERM_STATUS=$TERM_ROOT/status.$TERM_RUNS
     # shellcheck disable=SC2016 # expanded by that shell
     tt new-session -d -s "$T" -x 132 -y 50 -c "$WORKDIR" \
-        sh -c 'env LC_ALL=C.UTF-8 LANG=C.UTF-8 TERM=xterm "$0"; echo $? >"$1"' "$program" "$TERM_STATUS" ||
+        sh -c 'env -u LC_ALL -u LC_CTYPE -u LANG $2 TERM=xterm "$0"; echo $? >"$1"' "$program" "$TERM_STATUS" \
+        "$TERM_LOCALE" ||
         fail "tmux could not start $1"
 }
 

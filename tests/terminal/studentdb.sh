@@ -3,7 +3,7 @@
 # "Продолжить ввод? Да-д", the file kept in Windows-1251, and the key waits
 # after the two file messages.
 #
-#   studentdb.sh PROGRAM [dialogue|saveerror|keyahead]
+#   studentdb.sh PROGRAM [dialogue|saveerror|keyahead|nolocale]
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
 prog=$1
 case_name=${2:-dialogue}
@@ -22,6 +22,55 @@ start_without_file() {
 }
 
 case $case_name in
+nolocale)
+    # No locale variable set at all (a fresh root shell of a container): the
+    # terminal is taken for UTF-8, the texts show in Cyrillic, and typed
+    # Cyrillic is recognised and saved in Windows-1251.
+    TERM_LOCALE=
+    start_without_file
+    key x
+    wait_text "$menu"
+    expect_exact '0 - выход'
+    enter 4
+    wait_text 'Введите имя студента: '
+    enter 'Иванов'
+    wait_text 'Введите адрес: '
+    enter 'Ленина'
+    wait_text 'Дом: '
+    enter 3
+    wait_text 'Комната: '
+    enter 4
+    wait_text 'Продолжить ввод? Да-д'
+    enter д
+    wait_text 'Введите имя студента: ' 2
+    enter 'Смит'
+    wait_text 'Введите адрес: ' 2
+    enter 'Бейкер'
+    wait_text 'Дом: ' 2
+    enter 221
+    wait_text 'Комната: ' 2
+    enter 2
+    wait_text 'Продолжить ввод? Да-д' 2
+    enter н
+    wait_text "$menu" 2
+    expect_absent "$retry"
+    enter 5
+    wait_text "$menu" 3
+    enter 0
+    wait_exit 0
+    [ "$(stat -c %s "$WORKDIR/students.dat")" = 96 ] || fail "students.dat is not two records long"
+    head -c 6 "$WORKDIR/students.dat" | cmp -s - <(cp1251 'Иванов') ||
+        fail "the typed name is not stored in Windows-1251"
+    # An explicit C locale keeps the Windows-1251 bytes: no Cyrillic shows.
+    TERM_LOCALE=LC_ALL=C
+    term_start "$prog"
+    wait_text '0 - '
+    enter 0
+    wait_exit 0
+    expect_absent 'выход'
+    expect_absent 'Студент'
+    exit 0
+    ;;
 keyahead)
     start_without_file
     # One key (a Cyrillic letter, two bytes) and at once the choice 6, as

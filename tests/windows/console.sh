@@ -6,7 +6,7 @@
 # Windows-1251, and a key wait must take one key press, whichever key it
 # is, and nothing typed after it.
 #
-#   console.sh studentdb|inttree|linefind PROGRAM.exe
+#   console.sh studentdb|inttree|linefind|countout PROGRAM.exe
 # WINEPREFIX names the prefix, with its wineserver running (wine-session.sh).
 #
 # linefind runs the terminal test of the POSIX build unchanged. Under Wine
@@ -72,6 +72,48 @@ key_then_answer() {
     expect_absent "$1"
 }
 
+# The program run as COMMAND... (the wrapper's words after `wine EXE`, such
+# as a redirection) from now on.
+run_as() {
+    printf '#!/bin/sh\nexec wine "%s" %s\n' "$exe" "$*" >"$prog"
+}
+
+if [ "$which" = countout ]; then
+    # Names read from a file show in the console as the letters they are,
+    # whether the file is UTF-8 (as Notepad saves) or Windows-1251.
+    printf '3\nАлексей\nБорис\nВера\n2\n2\nr\nn\n' >"$WORKDIR/names-utf8.txt"
+    iconv -f UTF-8 -t CP1251 <"$WORKDIR/names-utf8.txt" >"$WORKDIR/names-1251.txt"
+    # Started from cmd, as `countout < names.txt` is typed there: the
+    # console is cmd's too, so the program does not wait at its end.
+    for file in names-utf8.txt names-1251.txt; do
+        printf '#!/bin/sh\nexec wine cmd /c "%s < %s"\n' "$(winepath -w "$exe")" "$file" >"$prog"
+        # The whole dialogue comes from the file: the run ends by itself,
+        # and its screen is read once it has.
+        term_start "$prog"
+        TERM_CLOSING_NOTE='' wait_exit 0
+        expect_line 'Za podmogoy idet: Алексей$'
+        expect_line 'Schet nachinaetsja s Борис$'
+        for row in '1       Алексей' '2       Борис' '3       Вера'; do
+            [ "$(count "$row")" -eq 1 ] || fail "$file: the row '$row' is not shown once"
+        done
+    done
+    # Names typed at the console, output to a file: the file gets
+    # Windows-1251, as the same dialogue from a Windows-1251 file does.
+    run_as ">" "$WORKDIR/out.txt"
+    unset TERM_CLOSING_NOTE # the console is not written to: no closing line
+    term_start "$prog"
+    for answer in 3 'Алексей' 'Борис' 'Вера' 2 2 r n; do
+        sleep 0.2
+        enter "$answer"
+    done
+    wait_exit 0
+    WINEDEBUG=-all wine "$exe" <"$WORKDIR/names-1251.txt" >"$WORKDIR/expected.txt" 2>/dev/null
+    cmp -s "$WORKDIR/expected.txt" "$WORKDIR/out.txt" ||
+        fail "typed names written to a file differ from those of a Windows-1251 file: $(od -c "$WORKDIR/out.txt" | head -5)"
+    grep -q "$(cp1251 'Алексей')" "$WORKDIR/out.txt" || fail "out.txt does not hold the names in Windows-1251"
+    exit 0
+fi
+
 if [ "$which" = inttree ]; then
     menu='6 - exit'
     term_start "$prog"
@@ -97,7 +139,7 @@ if [ "$which" = inttree ]; then
 fi
 
 [ "$which" = studentdb ] || {
-    echo "usage: $0 studentdb|inttree|linefind PROGRAM.exe" >&2
+    echo "usage: $0 studentdb|inttree|linefind|countout PROGRAM.exe" >&2
     exit 2
 }
 menu='6 - вывод на экран'
@@ -186,3 +228,28 @@ enter 0
 wait_exit 0
 [ -d "$WORKDIR/students.dat" ] || fail "the directory in the way was replaced"
 [ "$(ls -A "$WORKDIR")" = students.dat ] || fail "the failed save left files behind"
+rmdir "$WORKDIR/students.dat"
+
+# Typed at the console, output redirected to a file: the file receives the
+# dialogue's Windows-1251 bytes, as a file of answers gives them.
+run_as ">" "$WORKDIR/log.txt"
+unset TERM_CLOSING_NOTE # the console is not written to: no closing line
+term_start "$prog"
+# The output reaches the file before the key wait after the first message.
+deadline=$((SECONDS + TERM_TIMEOUT))
+until [ -s "$WORKDIR/log.txt" ]; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "nothing written to log.txt"
+    sleep 0.1
+done
+key x
+for answer in 4 'Иванов' 'Ленина' 5 12 н 6 0; do
+    sleep 0.2
+    enter "$answer"
+done
+wait_exit 0
+printf '4\nИванов\nЛенина\n5\n12\nн\n6\n0\n' | iconv -f UTF-8 -t CP1251 >"$WORKDIR/answers.txt"
+rm -f "$WORKDIR/students.dat"
+(cd "$WORKDIR" && WINEDEBUG=-all wine "$exe" <answers.txt >expected.txt 2>/dev/null)
+cmp -s "$WORKDIR/expected.txt" "$WORKDIR/log.txt" ||
+    fail "the typed dialogue written to a file is not the Windows-1251 one: $(od -c "$WORKDIR/log.txt" | head -5)"
+grep -q "$(cp1251 'Иванов')" "$WORKDIR/log.txt" || fail "log.txt does not hold the typed name in Windows-1251"
