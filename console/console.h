@@ -73,6 +73,14 @@ void put_int(console& c, std::int64_t value, int width = 0);
 // Formats value as put_int writes it into out, which has room for
 // width + 20 characters; returns the end.
 char* format_int(char* out, std::int64_t value, int width = 0);
+// Room for up to `size` bytes (at most output_room_most) at the end of the
+// buffered output, to be written straight into; flushes the buffer first
+// when it has less room left. The bytes written there count once handed
+// over with commit_output(c, end), end just after the last one; they are
+// converted as write converts them. Nothing else may be written between.
+inline constexpr std::size_t output_room_most = std::size_t{64} * 1024;
+char* reserve_output(console& c, std::size_t size);
+void commit_output(console& c, const char* end);
 // Writes the buffered output to its destination.
 void flush(console& c);
 

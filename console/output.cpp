@@ -11,7 +11,7 @@ namespace con {
 
 namespace {
 
-constexpr std::size_t output_limit = std::size_t{64} * 1024;
+constexpr std::size_t output_limit = output_room_most;
 
 // "00" to "99": numbers are written two digits at a time.
 constexpr auto digit_pairs = [] {
@@ -61,6 +61,31 @@ void write_as_typed(console& c, std::string_view text) {
     if (s.ended) return;
     s.outbuf.append(text);
     if (s.outbuf.size() >= output_limit) flush_output(s);
+}
+
+char* reserve_output(console& c, std::size_t size) {
+    console_state& s = state_of(c);
+    if (s.outbuf.size() + size > output_limit) flush_output(s);
+    if (s.outbuf.capacity() < output_limit + output_room_most)
+        s.outbuf.reserve(output_limit + output_room_most);
+    s.reserved_at = s.outbuf.size();
+    s.outbuf.resize(s.reserved_at + size);
+    return s.outbuf.data() + s.reserved_at;
+}
+
+void commit_output(console& c, const char* end) {
+    console_state& s = state_of(c);
+    auto size = static_cast<std::size_t>(end - (s.outbuf.data() + s.reserved_at));
+    if (s.ended) {
+        s.outbuf.resize(s.reserved_at);
+    } else if (s.convert_cp1251) {
+        std::string text = s.outbuf.substr(s.reserved_at, size);
+        s.outbuf.resize(s.reserved_at);
+        append_output(s, text.data(), text.size());
+    } else {
+        s.outbuf.resize(s.reserved_at + size);
+        if (s.outbuf.size() >= output_limit) flush_output(s);
+    }
 }
 
 void put_char(console& c, char ch) {

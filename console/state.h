@@ -37,6 +37,7 @@ struct console_state {
     int out_fd = 1;
     std::string* out_str = nullptr;
     std::string outbuf;
+    std::size_t reserved_at = 0; // where the room of reserve_output starts in outbuf
     bool out_terminal = false;  // standard output is a terminal (a console)
     bool out_line_start = true; // the last byte written was a line break, or none was
     bool write_failed = false;  // nothing more is tried once a write failed

@@ -9,6 +9,7 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include "blocks.h"
 #include "state.h"
 
 #include <algorithm>
@@ -147,19 +148,6 @@ bool write_console(console_state& s, HANDLE out, std::string_view text) {
     return show(out, code_page, whole);
 }
 
-bool write_all(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        int done = ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
-        if (done <= 0) {
-            if (done == 0) errno = EIO;
-            return false;
-        }
-        data += done;
-        size -= static_cast<std::size_t>(done);
-    }
-    return true;
-}
-
 // Writes bytes unchanged but for every LF, which goes out as CR LF, in one
 // write for the whole buffer.
 bool write_bytes(const console_state& s, const char* data, std::size_t size) {
@@ -172,7 +160,7 @@ bool write_bytes(const console_state& s, const char* data, std::size_t size) {
         out += "\r\n";
         data = nl + 1;
     }
-    return write_all(s.out_fd, out.data(), out.size());
+    return blk::write_all(s.out_fd, out.data(), out.size());
 }
 
 } // namespace
