@@ -14,6 +14,8 @@
 // way, after one message on standard error, and the run's status becomes 1.
 #pragma once
 
+#include "numbers.h"
+
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -70,9 +72,7 @@ void write(console& c, std::string_view text);
 void put_char(console& c, char ch);
 // Writes value right-aligned in width columns, as printf("%*d") does.
 void put_int(console& c, std::int64_t value, int width = 0);
-// Formats value as put_int writes it into out, which has room for
-// width + 20 characters; returns the end.
-char* format_int(char* out, std::int64_t value, int width = 0);
+// format_int, which formats a number as put_int writes it, is in numbers.h.
 // Room for up to `size` bytes (at most output_room_most) at the end of the
 // buffered output, to be written straight into; flushes the buffer first
 // when it has less room left. The bytes written there count once handed
@@ -123,6 +123,12 @@ enum class got { value, retry, end };
 // Reads an integer as scanf("%d") does (width > 0: as "%<width>d"); value is
 // stored only with got::value. Out-of-range numbers wrap modulo 2^32.
 got read_int(console& c, std::int32_t& value, int width = 0);
+
+// read_int without a wait, for many numbers typed ahead: where read_int
+// (width 0) would give a value without waiting for input, gives the same
+// value and takes the same characters; otherwise false, with nothing taken
+// but blanks, and read_int then does what it does. Writes nothing.
+bool read_int_ahead(console& c, std::int32_t& value);
 
 // For readers that take many values from typed lines at once: the rest of
 // the current line, after taking the next line when the current one is

@@ -4,6 +4,7 @@
 #include "state.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace con {
@@ -173,6 +174,23 @@ bool read_text(console& c, std::string& text, text_form form, line_end end) {
     return true;
 }
 
+namespace {
+
+// The number read_int takes at p, within the line up to end: a sign, then
+// digits. Returns where it ends; digits tells whether any came.
+const char* scan_int(const char* p, const char* end, std::int32_t& value, bool& digits) {
+    bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    const char* first = p;
+    std::uint32_t magnitude = 0;
+    for (; p != end && is_digit(*p); ++p) magnitude = magnitude * 10u + static_cast<std::uint32_t>(*p - '0');
+    digits = p != first;
+    value = static_cast<std::int32_t>(negative ? 0u - magnitude : magnitude);
+    return p;
+}
+
+} // namespace
+
 got read_int(console& c, std::int32_t& value, int width) {
     console_state& s = state_of(c);
     int ch = peek_waiting(s);
@@ -181,27 +199,38 @@ got read_int(console& c, std::int32_t& value, int width) {
         ch = peek_waiting(s);
     }
     if (ch == end_of_input) return got::end;
-    int used = 0;
-    bool negative = false;
-    if (ch == '+' || ch == '-') {
-        // A sign is an answer even when the input ends right after it:
-        // nothing converts, and the next read meets the end.
-        negative = ch == '-';
-        ++s.pos;
-        ++used;
-    }
-    std::uint32_t magnitude = 0;
-    int digits = 0;
-    const char* line = s.line;
-    while ((width == 0 || used < width) && s.pos < s.line_len && is_digit(line[s.pos])) {
-        magnitude = magnitude * 10u + static_cast<std::uint32_t>(line[s.pos] - '0');
-        ++s.pos;
-        ++used;
-        ++digits;
-    }
-    if (digits == 0) return got::retry;
-    value = static_cast<std::int32_t>(negative ? 0u - magnitude : magnitude);
+    // A sign is an answer even when the input ends right after it: nothing
+    // converts, and the next read meets the end.
+    const char* end = s.line + s.line_len;
+    if (width > 0 && end - (s.line + s.pos) > width) end = s.line + s.pos + width;
+    std::int32_t read = 0;
+    bool digits = false;
+    s.pos = static_cast<std::size_t>(scan_int(s.line + s.pos, end, read, digits) - s.line);
+    if (!digits) return got::retry;
+    value = read;
     return got::value;
+}
+
+bool read_int_ahead(console& c, std::int32_t& value) {
+    console_state& s = state_of(c);
+    const char* p = s.line + s.pos;
+    const char* end = s.line + s.line_len;
+    for (;;) {
+        while (p != end && is_space(*p)) ++p;
+        s.pos = static_cast<std::size_t>(p - s.line);
+        if (p != end) break;
+        std::string_view next = typed_ahead(c);
+        if (next.empty()) return false;
+        p = next.data();
+        end = p + next.size();
+    }
+    bool digits = false;
+    std::int32_t read = 0;
+    p = scan_int(p, end, read, digits);
+    if (!digits) return false;
+    s.pos = static_cast<std::size_t>(p - s.line);
+    value = read;
+    return true;
 }
 
 std::string_view typed_ahead(console& c) {

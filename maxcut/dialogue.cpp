@@ -16,31 +16,36 @@ namespace {
 constexpr std::string_view error_text = "Eror, vvedeno nevernoe znachenie\n";
 
 // The elements' prompts, "mas[i][j] = ", put together from the row's part
-// and the column's.
+// and the column's, each in a piece whose last byte holds its length.
 class prompts {
 public:
+    static constexpr std::size_t piece = 16;
+    static constexpr std::size_t widest = 2 * piece;
+
     explicit prompts(std::int64_t n) : columns_(static_cast<std::size_t>(n) * piece) {
         for (std::int64_t j = 0; j < n; ++j) {
             char* at = column(j);
-            std::copy_n("] = ", 5, con::format_int(at, j)); // the zero ends the piece
+            char* end = std::copy_n("] = ", 4, con::format_int(at, j));
+            at[piece - 1] = static_cast<char>(end - at);
         }
     }
     void start_row(std::int64_t i) {
         row_len_ = static_cast<std::size_t>(
-            std::copy_n("][", 2, con::format_int(std::copy_n("mas[", 4, text_), i)) - text_);
+            std::copy_n("][", 2, con::format_int(std::copy_n("mas[", 4, row_), i)) - row_);
     }
-    std::string_view of(std::int64_t j) {
+    // Writes the prompt of element j of the row at out (room for widest
+    // characters); returns its length.
+    std::size_t put(char* out, std::int64_t j) {
         const char* part = column(j);
-        std::size_t len = std::strlen(part);
-        std::memcpy(text_ + row_len_, part, len);
-        return {text_, row_len_ + len};
+        std::memcpy(out, row_, piece);
+        std::memcpy(out + row_len_, part, piece);
+        return row_len_ + static_cast<std::size_t>(part[piece - 1]);
     }
 
 private:
-    static constexpr std::size_t piece = 16;
     char* column(std::int64_t j) { return columns_.data() + static_cast<std::size_t>(j) * piece; }
     std::vector<char> columns_;
-    char text_[2 * piece] = {};
+    char row_[piece] = {};
     std::size_t row_len_ = 0;
 };
 
@@ -50,12 +55,36 @@ private:
 bool read_elements(con::console& c, int* mas, std::int64_t n) {
     con::write(c, "Vvod elementov mas\n");
     prompts p(n);
+    // The prompts go straight into the console's buffer, a run at a time.
+    constexpr std::size_t run = 4096;
+    char* out = con::reserve_output(c, run);
+    char* end = out + run;
     for (std::int64_t i = 0; i < n; ++i) {
         p.start_row(i);
         for (std::int64_t j = 0; j < n; ++j) {
-            if (!con::ask_int(c, {.prompt = p.of(j), .error = error_text}, mas[i * n + j])) return false;
+            if (static_cast<std::size_t>(end - out) < prompts::widest) {
+                con::commit_output(c, out);
+                out = con::reserve_output(c, run);
+                end = out + run;
+            }
+            std::size_t len = p.put(out, j);
+            int& element = mas[i * n + j];
+            // An answer typed ahead is read at once; the prompt before it stays.
+            if (con::read_int_ahead(c, element)) {
+                out += len;
+                continue;
+            }
+            // Otherwise the validated read writes the prompt, waits for the
+            // answer and asks again after an error.
+            char prompt[prompts::widest];
+            std::memcpy(prompt, out, len);
+            con::commit_output(c, out);
+            if (!con::ask_int(c, {.prompt = {prompt, len}, .error = error_text}, element)) return false;
+            out = con::reserve_output(c, run);
+            end = out + run;
         }
     }
+    con::commit_output(c, out);
     return true;
 }
 
