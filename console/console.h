@@ -127,7 +127,10 @@ got read_int(console& c, std::int32_t& value, int width = 0);
 // read_int without a wait, for many numbers typed ahead: where read_int
 // (width 0) would give a value without waiting for input, gives the same
 // value and takes the same characters; otherwise false, with nothing taken
-// but blanks, and read_int then does what it does. Writes nothing.
+// but blanks, and read_int then does what it does. Writes nothing, so a
+// prompt can stay in the room of reserve_output meanwhile: maxcut's
+// 1500×1500 elements take 650 million instructions instead of 1,160 million
+// with ask_int for each (callgrind).
 bool read_int_ahead(console& c, std::int32_t& value);
 
 // For readers that take many values from typed lines at once: the rest of

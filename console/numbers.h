@@ -1,7 +1,7 @@
 // Numbers written as printf("%*d") writes them, for every program: here, so
-// that the compiler can fit the formatting into the loops that write millions
-// of numbers (inlined, it takes maxcut's largest listing from 0.40 to 0.30 s
-// of CPU: bench/report.sh, old and new build side by side).
+// that the compiler fits the formatting into the loops that write millions of
+// numbers (inlined, 10% less CPU on maxcut's largest workload; perf stat
+// task-clock, 3000×3000, 3 runs each).
 #pragma once
 
 #include <array>
@@ -62,8 +62,11 @@ inline char* format_int(char* out, std::int64_t value, int width = 0) {
     for (int pad = width - len; pad > 0; --pad) *out++ = ' ';
     if (value < 0) *out = '-';
     char* const end = out + len;
+    // The digits from the count of bits, and in 32-bit arithmetic where the
+    // value fits: 25% fewer instructions than counting digits one by one and
+    // dividing in 64 bits (maxcut 1500×1500, callgrind).
     if (magnitude <= UINT32_MAX) {
-        put_digits(end, static_cast<std::uint32_t>(magnitude)); // cheaper divisions
+        put_digits(end, static_cast<std::uint32_t>(magnitude));
     } else {
         put_digits(end, magnitude);
     }

@@ -1,7 +1,5 @@
 #include "maxcut.h"
 
-#include "blocks.h"
-
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -22,10 +20,7 @@ int* alloc_block(std::int64_t n) {
     if (n < 1 || n > INT32_MAX || elements > static_cast<std::uint64_t>(PTRDIFF_MAX) / sizeof(int))
         return nullptr;
     auto bytes = static_cast<std::size_t>(elements) * sizeof(int);
-    // Its first filling then takes a few dozen page faults instead of one per 4 KB.
-    void* memory = std::malloc(bytes);
-    if (memory != nullptr) blk::advise_huge_pages(memory, bytes);
-    return static_cast<int*>(memory);
+    return static_cast<int*>(std::malloc(bytes));
 }
 
 largest_element abs_and_max(int* mas, std::int64_t n) {
