@@ -14,8 +14,6 @@
 // way, after one message on standard error, and the run's status becomes 1.
 #pragma once
 
-#include "numbers.h"
-
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -72,7 +70,9 @@ void write(console& c, std::string_view text);
 void put_char(console& c, char ch);
 // Writes value right-aligned in width columns, as printf("%*d") does.
 void put_int(console& c, std::int64_t value, int width = 0);
-// format_int, which formats a number as put_int writes it, is in numbers.h.
+// Formats value as put_int writes it into out, which has room for
+// width + 20 characters; returns the end.
+char* format_int(char* out, std::int64_t value, int width = 0);
 // Room for up to `size` bytes (at most output_room_most) at the end of the
 // buffered output, to be written straight into; flushes the buffer first
 // when it has less room left. The bytes written there count once handed
