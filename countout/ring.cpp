@@ -6,11 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <new>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 namespace countout {
 
