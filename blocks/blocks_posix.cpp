@@ -20,11 +20,12 @@ void give_block(void* block) { std::free(block); }
 
 void advise_huge_pages([[maybe_unused]] void* memory, [[maybe_unused]] std::size_t size) {
 #ifdef MADV_HUGEPAGE
-    auto from = reinterpret_cast<std::uintptr_t>(memory);
-    std::uintptr_t first = (from + block_size - 1) / block_size * block_size;
-    std::uintptr_t last = (from + size) / block_size * block_size;
-    if (first < last && first >= from)
-        (void)::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    auto* from = static_cast<char*>(memory);
+    std::size_t misaligned = reinterpret_cast<std::uintptr_t>(from) % block_size;
+    std::size_t before = misaligned == 0 ? 0 : block_size - misaligned;
+    if (size < before + block_size) return;
+    std::size_t whole = (size - before) / block_size * block_size;
+    (void)::madvise(from + before, whole, MADV_HUGEPAGE);
 #endif
 }
 

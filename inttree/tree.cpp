@@ -162,12 +162,12 @@ void leaf_batch::add(node* root, node* fresh) {
     }
     if (count_ == room_) {
         std::size_t room = room_ == 0 ? 1024 : std::min(room_ * 2, most_queued);
-        // A table of pointers to nodes, not of nodes.
-        // NOLINTNEXTLINE(bugprone-sizeof-expression)
-        auto* bigger =
-            room == room_
-                ? nullptr
-                : static_cast<node**>(std::realloc(static_cast<void*>(fresh_), room * sizeof(node*)));
+        node** bigger = nullptr;
+        if (room > room_) {
+            // A table of pointers to nodes, not of nodes.
+            // NOLINTNEXTLINE(bugprone-sizeof-expression)
+            bigger = static_cast<node**>(std::realloc(static_cast<void*>(fresh_), room * sizeof(node*)));
+        }
         if (bigger == nullptr) {
             link(root);
             link_leaf(root, fresh, hint_);
