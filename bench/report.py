@@ -674,6 +674,22 @@ plot {", ".join(plots)}
     return os.path.relpath(picture, ROOT)
 
 
+# The section of bench/RESULTS.md written by hand, carried over to every new report.
+BY_HAND = "## Fast paths: what was kept and what went"
+
+
+def written_by_hand(path):
+    """The section BY_HAND of the report at path, up to the next section; empty when it has none."""
+    if not path.exists():
+        return ""
+    text = path.read_text()
+    start = text.find("\n" + BY_HAND + "\n")
+    if start < 0:
+        return ""
+    end = text.find("\n## ", start + 1)
+    return "\n" + text[start + 1:end if end >= 0 else len(text)].rstrip("\n") + "\n"
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0],
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -717,7 +733,7 @@ def main():
     print(report, end="")
     kept = not args.quick and chosen == listed
     target = BENCH / "RESULTS.md" if kept else OUT / "report.md"
-    target.write_text(report)
+    target.write_text(report + written_by_hand(BENCH / "RESULTS.md"))
     log(f"report written to {os.path.relpath(target, ROOT)}")
 
 

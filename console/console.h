@@ -73,6 +73,14 @@ void put_int(console& c, std::int64_t value, int width = 0);
 // Formats value as put_int writes it into out, which has room for
 // width + 20 characters; returns the end.
 char* format_int(char* out, std::int64_t value, int width = 0);
+// Room for up to `size` bytes (at most output_room_most) at the end of the
+// buffered output, to be written straight into; flushes the buffer first
+// when it has less room left. The bytes written there count once handed
+// over with commit_output(c, end), end just after the last one; they are
+// converted as write converts them. Nothing else may be written between.
+inline constexpr std::size_t output_room_most = std::size_t{64} * 1024;
+char* reserve_output(console& c, std::size_t size);
+void commit_output(console& c, const char* end);
 // Writes the buffered output to its destination.
 void flush(console& c);
 
@@ -117,6 +125,15 @@ enum class got { value, retry, end };
 // Reads an integer as scanf("%d") does (width > 0: as "%<width>d"); value is
 // stored only with got::value. Out-of-range numbers wrap modulo 2^32.
 got read_int(console& c, std::int32_t& value, int width = 0);
+
+// read_int without a wait, for many numbers typed ahead: where read_int
+// (width 0) would give a value without waiting for input, gives the same
+// value and takes the same characters; otherwise false, with nothing taken
+// but blanks, and read_int then does what it does. Writes nothing, so a
+// prompt can stay in the room of reserve_output meanwhile: maxcut's
+// 1500×1500 elements take 650 million instructions instead of 1,160 million
+// with ask_int for each (callgrind).
+bool read_int_ahead(console& c, std::int32_t& value);
 
 // For readers that take many values from typed lines at once: the rest of
 // the current line, after taking the next line when the current one is

@@ -5,6 +5,7 @@
 #include "console.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,11 +37,14 @@ struct console_state {
     // Output: to out_fd, or appended to *out_str.
     int out_fd = 1;
     std::string* out_str = nullptr;
-    std::string outbuf;
-    bool out_terminal = false;  // standard output is a terminal (a console)
-    bool out_line_start = true; // the last byte written was a line break, or none was
-    bool write_failed = false;  // nothing more is tried once a write failed
-    bool failed = false;        // the run fails: output lost, or memory ran out
+    std::unique_ptr<char[]> outbuf; // taken at the first write
+    std::size_t out_used = 0;
+    std::size_t reserved_at = 0; // where the room of reserve_output starts in outbuf
+    std::string out_converted;   // output as the conversion gives it, on its way to outbuf
+    bool out_terminal = false;   // standard output is a terminal (a console)
+    bool out_line_start = true;  // the last byte written was a line break, or none was
+    bool write_failed = false;   // nothing more is tried once a write failed
+    bool failed = false;         // the run fails: output lost, or memory ran out
 
     // Text: the console's character set is UTF-8 (the locale's, or a
     // Windows console's); the program keeps its texts in Windows-1251

@@ -1,5 +1,6 @@
 // The console on POSIX systems: reads and writes on file descriptors, the
 // locale's character set, and the key wait in the terminal's one-key mode.
+#include "blocks.h"
 #include "state.h"
 
 #include <algorithm>
@@ -162,17 +163,7 @@ std::size_t read_input(console_state& s, char* data, std::size_t size) {
 }
 
 bool write_output(console_state& s, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t done = ::write(s.out_fd, data, size);
-        if (done < 0 && errno == EINTR) continue;
-        if (done <= 0) {
-            if (done == 0) errno = EIO;
-            return false;
-        }
-        data += done;
-        size -= static_cast<std::size_t>(done);
-    }
-    return true;
+    return blk::write_all(s.out_fd, data, size);
 }
 
 bool is_terminal(int fd) { return ::isatty(fd) != 0; }

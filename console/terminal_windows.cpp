@@ -11,6 +11,7 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include "blocks.h"
 #include "state.h"
 
 #include <algorithm>
@@ -139,19 +140,6 @@ bool write_console(console_state& s, HANDLE out, std::string_view text) {
     return show(out, CP_UTF8, whole);
 }
 
-bool write_all(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        int done = ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
-        if (done <= 0) {
-            if (done == 0) errno = EIO;
-            return false;
-        }
-        data += done;
-        size -= static_cast<std::size_t>(done);
-    }
-    return true;
-}
-
 // Writes bytes unchanged but for every LF, which goes out as CR LF, in one
 // write for the whole buffer.
 bool write_bytes(const console_state& s, const char* data, std::size_t size) {
@@ -164,7 +152,7 @@ bool write_bytes(const console_state& s, const char* data, std::size_t size) {
         out += "\r\n";
         data = nl + 1;
     }
-    return write_all(s.out_fd, out.data(), out.size());
+    return blk::write_all(s.out_fd, out.data(), out.size());
 }
 
 } // namespace

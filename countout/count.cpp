@@ -38,195 +38,135 @@ std::size_t select_bit(std::uint64_t w, std::size_t rank) {
     return std::size_t{8} * byte + static_cast<std::size_t>(std::countr_zero(bits));
 }
 
+void unlink(soldier* s) {
+    s->prev->next = s->next;
+    s->next->prev = s->prev;
+}
+
+} // namespace
+
 // Position (0-based) of the soldier of the given rank among those left. The
 // tree is padded to twice its top with counts no rank reaches, so every
 // level takes one look and no branch.
-std::size_t find_rank(const count_state& s, std::size_t rank) {
+std::size_t count_state::find_rank(std::size_t rank) const {
     std::size_t word = 0;
-    for (std::size_t step = s.top; step != 0; step >>= 1) {
-        std::size_t count = s.tree[word + step];
+    for (std::size_t step = top_; step != 0; step >>= 1) {
+        std::size_t count = tree_[word + step];
         // All ones when the word's count is passed: a mask, not a jump the
         // processor would guess wrong half the time.
         std::size_t passed = 0 - static_cast<std::size_t>(count <= rank);
         word += step & passed;
         rank -= count & passed;
     }
-    return word * word_bits + select_bit(s.alive[word], rank);
+    return word * word_bits + select_bit(alive_[word], rank);
 }
 
-void remove_position(count_state& s, std::size_t pos) {
+void count_state::remove_position(std::size_t pos) {
     std::size_t word = pos / word_bits;
-    s.alive[word] &= ~(std::uint64_t{1} << (pos % word_bits));
-    for (std::size_t i = word + 1; i <= s.words; i += lowest_bit(i)) --s.tree[i];
-}
-
-// The soldier at a position: in its run of neighbours that lie side by
-// side in memory, or from the table.
-soldier* soldier_at(const count_state& s, std::size_t pos) {
-    if (s.at != nullptr) return s.at[pos];
-    // The last run that begins at or before pos; the first begins at 0.
-    const std::size_t* run = s.run_first;
-    std::size_t count = s.runs;
-    while (count > 1) {
-        std::size_t half = count / 2;
-        run = run[half] <= pos ? run + half : run;
-        count -= half;
-    }
-    auto r = static_cast<std::size_t>(run - s.run_first);
-    return s.run_base[r] + (pos - *run);
-}
-
-// Notes where the soldiers from start on lie: in at most most runs of
-// soldiers side by side in memory, or false when there are more.
-bool find_runs(count_state& s, std::size_t most) {
-    const soldier* at = s.current;
-    const soldier* before = nullptr;
-    s.runs = 0;
-    for (std::size_t i = 0; i < s.left; ++i, before = at, at = at->next) {
-        if (before != nullptr && at == before + 1) continue;
-        if (s.runs == most) return false;
-        s.run_first[s.runs] = i;
-        s.run_base[s.runs] = const_cast<soldier*>(at);
-        ++s.runs;
-    }
-    return true;
-}
-
-void unlink(soldier* s) {
-    s->prev->next = s->next;
-    s->next->prev = s->prev;
-}
-
-// Notes where each position's soldier lies: soldiers built one after
-// another lie side by side in their blocks, so a position finds its soldier
-// from a few runs kept in cache; scattered soldiers get a table of one
-// pointer each. False when memory runs out.
-bool locate_soldiers(count_state& s, std::size_t n) {
-    std::size_t most_runs = n / 64 + 64;
-    // Tables of pointers to soldiers, not of soldiers.
-    // NOLINTBEGIN(bugprone-sizeof-expression)
-    s.run_first = static_cast<std::size_t*>(std::malloc(most_runs * sizeof(std::size_t)));
-    s.run_base = static_cast<soldier**>(std::malloc(most_runs * sizeof(soldier*)));
-    if (s.run_first == nullptr || s.run_base == nullptr) return false;
-    if (find_runs(s, most_runs)) return true;
-    s.at = static_cast<soldier**>(std::malloc(n * sizeof(soldier*)));
-    // NOLINTEND(bugprone-sizeof-expression)
-    if (s.at == nullptr) return false;
-    soldier* at = s.current;
-    for (std::size_t i = 0; i < n; ++i, at = at->next) s.at[i] = at;
-    return true;
+    alive_[word] &= ~(std::uint64_t{1} << (pos % word_bits));
+    for (std::size_t i = word + 1; i <= words_; i += lowest_bit(i)) --tree_[i];
 }
 
 // The index of the n soldiers still in the ring, every one of them there,
 // and room for the order of leaving. False when memory runs out.
-bool build_index(count_state& s, std::size_t n) {
+bool count_state::build_index(std::size_t n) {
     std::size_t words = (n + word_bits - 1) / word_bits;
     std::size_t top = std::bit_floor(words);
-    s.alive = static_cast<std::uint64_t*>(std::malloc(words * sizeof(std::uint64_t)));
-    s.tree = static_cast<std::uint32_t*>(std::malloc(2 * top * sizeof(std::uint32_t)));
-    // A count is at most INT32_MAX soldiers: a position fits 32 bits.
-    s.order = static_cast<std::uint32_t*>(std::malloc(n * sizeof(std::uint32_t)));
-    if (s.alive == nullptr || s.tree == nullptr || s.order == nullptr) return false;
-    for (std::size_t w = 0; w < words; ++w) s.alive[w] = ~std::uint64_t{0};
-    if (n % word_bits != 0) s.alive[words - 1] = (std::uint64_t{1} << (n % word_bits)) - 1;
+    // A table of pointers to soldiers, not of soldiers.
+    // NOLINTNEXTLINE(bugprone-sizeof-expression)
+    soldier_of_ = static_cast<soldier**>(std::malloc(n * sizeof(soldier*)));
+    alive_ = static_cast<std::uint64_t*>(std::malloc(words * sizeof(std::uint64_t)));
+    tree_ = static_cast<std::uint32_t*>(std::malloc(2 * top * sizeof(std::uint32_t)));
+    order_ = static_cast<std::uint32_t*>(std::malloc(n * sizeof(std::uint32_t)));
+    if (soldier_of_ == nullptr || alive_ == nullptr || tree_ == nullptr || order_ == nullptr) return false;
+    soldier* at = current_;
+    for (std::size_t i = 0; i < n; ++i, at = at->next) soldier_of_[i] = at;
+    for (std::size_t w = 0; w < words; ++w) alive_[w] = ~std::uint64_t{0};
+    if (n % word_bits != 0) alive_[words - 1] = (std::uint64_t{1} << (n % word_bits)) - 1;
     // Every word starts full: build the sums bottom-up in O(words).
-    s.tree[0] = 0;
-    for (std::size_t i = 1; i <= words; ++i) s.tree[i] = count_bits(s.alive[i - 1]);
+    tree_[0] = 0;
+    for (std::size_t i = 1; i <= words; ++i) tree_[i] = count_bits(alive_[i - 1]);
     for (std::size_t i = 1; i <= words; ++i) {
         std::size_t parent = i + lowest_bit(i);
-        if (parent <= words) s.tree[parent] += s.tree[i];
+        if (parent <= words) tree_[parent] += tree_[i];
     }
-    for (std::size_t i = words + 1; i < 2 * top; ++i) s.tree[i] = UINT32_MAX;
-    s.words = words;
-    s.top = top;
-    s.handed = 0;
+    for (std::size_t i = words + 1; i < 2 * top; ++i) tree_[i] = UINT32_MAX;
+    words_ = words;
+    top_ = top;
+    handed_back_ = 0;
     return true;
 }
 
 // The order of leaving, from the index alone; returns the soldier who is
 // left. After every removal the right-hand neighbour takes over the rank of
 // the soldier who left.
-soldier* settle_order(count_state& s, std::size_t n) {
+soldier* count_state::settle_order(std::size_t n) {
     std::size_t rank = 0;
-    auto moves_per_count = static_cast<std::size_t>(s.step) - 1;
+    auto moves_per_count = static_cast<std::size_t>(step_) - 1;
     for (std::size_t left = n; left > 1; --left) {
         std::size_t moves = moves_per_count % left;
-        std::size_t target = s.direction == 'l' ? (rank + left - moves) % left : (rank + moves) % left;
-        std::size_t pos = find_rank(s, target);
-        remove_position(s, pos);
-        s.order[n - left] = static_cast<std::uint32_t>(pos);
+        std::size_t target = direction_ == 'l' ? (rank + left - moves) % left : (rank + moves) % left;
+        std::size_t pos = find_rank(target);
+        remove_position(pos);
+        order_[n - left] = static_cast<std::uint32_t>(pos);
         rank = target == left - 1 ? 0 : target;
     }
-    return soldier_at(s, find_rank(s, 0));
+    return soldier_of_[find_rank(0)];
 }
 
 // Every soldier but last leaves the ring, taken in ring order from the
 // start: the soldiers lie that way in memory, and the neighbours whose
 // links change are the ones just passed or the last one.
-void reduce_ring(count_state& s, std::size_t n, soldier* last) {
-    soldier* at = s.current;
+void count_state::reduce_ring(std::size_t n, soldier* last) {
+    soldier* at = current_;
     for (std::size_t i = 0; i < n; ++i) {
         soldier* next = at->next;
         if (at != last) unlink(at);
         at = next;
     }
-    s.current = last;
+    current_ = last;
 }
 
-} // namespace
-
-void start_count(count_state& s, soldier* start, std::int32_t step, char direction) {
-    end_count(s);
-    s.current = start;
-    s.step = step;
-    s.direction = direction;
-    s.left = 1;
-    for (const soldier* at = start->next; at != start; at = at->next) ++s.left;
+count_state::count_state(soldier* start, std::int32_t step, char direction)
+    : current_(start), step_(step), direction_(direction) {
+    for (const soldier* at = start->next; at != start; at = at->next) ++left_;
 }
 
-bool index_count(count_state& s) {
-    end_count(s);
-    std::size_t n = s.left;
+bool count_state::index() {
+    release();
+    std::size_t n = left_;
     if (n < 2) return true; // the one left is already alone in the ring
-    if (!locate_soldiers(s, n) || !build_index(s, n)) {
-        end_count(s);
+    if (!build_index(n)) {
+        release();
         return false;
     }
-    reduce_ring(s, n, settle_order(s, n));
+    reduce_ring(n, settle_order(n));
     return true;
 }
 
-soldier* leave_next(count_state& s) {
-    if (s.order != nullptr) {
-        --s.left;
-        return soldier_at(s, s.order[s.handed++]);
+soldier* count_state::leave_next() {
+    if (order_ != nullptr) {
+        --left_;
+        return soldier_of_[order_[handed_back_++]];
     }
-    std::size_t moves = (static_cast<std::size_t>(s.step) - 1) % s.left;
-    soldier* gone = s.current;
-    for (; moves > 0; --moves) gone = step_dir(gone, s.direction);
+    std::size_t moves = (static_cast<std::size_t>(step_) - 1) % left_;
+    soldier* gone = current_;
+    for (; moves > 0; --moves) gone = step_dir(gone, direction_);
     unlink(gone);
-    s.current = gone->next;
-    --s.left;
+    current_ = gone->next;
+    --left_;
     return gone;
 }
 
-void end_count(count_state& s) {
-    std::free(s.at);
-    std::free(s.run_first);
-    std::free(s.run_base);
-    s.run_first = nullptr;
-    s.run_base = nullptr;
-    s.runs = 0;
-    std::free(s.alive);
-    std::free(s.tree);
-    std::free(s.order);
-    s.order = nullptr;
-    s.handed = 0;
-    s.at = nullptr;
-    s.alive = nullptr;
-    s.tree = nullptr;
-    s.words = 0;
-    s.top = 0;
+void count_state::release() {
+    std::free(static_cast<void*>(soldier_of_));
+    std::free(alive_);
+    std::free(tree_);
+    std::free(order_);
+    soldier_of_ = nullptr;
+    alive_ = nullptr;
+    tree_ = nullptr;
+    order_ = nullptr;
 }
 
 } // namespace countout

@@ -27,41 +27,53 @@
 
 namespace countout {
 
-struct count_state {
-    soldier* current = nullptr; // counts as 1 in the next count; the last one left at the end
-    std::int32_t step = 1;
-    char direction = 'r';
-    std::size_t left = 0; // soldiers not yet handed back
+// A count from start (step >= 1, direction 'l' or 'r'), walking the ring one
+// soldier at a time until index() builds the index. The index is freed with
+// the count; the ring is never freed by it.
+class count_state {
+public:
+    count_state(soldier* start, std::int32_t step, char direction);
+    ~count_state() { release(); }
+    count_state(const count_state&) = delete;
+    count_state& operator=(const count_state&) = delete;
 
-    // The index; null when the count walks the ring instead.
-    std::size_t* run_first = nullptr; // runs of soldiers side by side: the first position of each
-    soldier** run_base = nullptr;     // and its soldier
-    std::size_t runs = 0;
-    soldier** at = nullptr;         // or, when there are too many runs, the soldier of every position
-    std::uint64_t* alive = nullptr; // bit p % 64 of word p / 64: position p not yet picked
-    std::uint32_t* tree = nullptr;  // Fenwick tree over the words' counts, words 1..words, then padding
-    std::size_t words = 0;
-    std::size_t top = 0;            // highest power of two not above words
-    std::uint32_t* order = nullptr; // positions in the order of leaving
-    std::size_t handed = 0;         // soldiers of order handed back so far
+    // Builds the index for the soldiers left, settles on it the order in
+    // which they leave, and unlinks all but the last one from the ring;
+    // current() is then that last one. False, with the count still walking
+    // and the ring untouched, when memory runs out.
+    bool index();
+    // Counts out the next soldier (left() >= 2) and returns it, out of the
+    // ring, for the caller to free. When walking, current() then holds its
+    // right-hand neighbour, where the next count starts in both directions.
+    soldier* leave_next();
+
+    // Counts as 1 in the next count; the last one left at the end.
+    soldier* current() const { return current_; }
+    // Soldiers not yet handed back by leave_next.
+    std::size_t left() const { return left_; }
+
+private:
+    void release();
+    std::size_t find_rank(std::size_t rank) const;
+    void remove_position(std::size_t pos);
+    bool build_index(std::size_t n);
+    soldier* settle_order(std::size_t n);
+    void reduce_ring(std::size_t n, soldier* last);
+
+    soldier* current_;
+    std::int32_t step_;
+    char direction_;
+    std::size_t left_ = 1;
+
+    // The index; null while the count walks the ring. A count is at most
+    // INT32_MAX soldiers, so a position fits 32 bits.
+    soldier** soldier_of_ = nullptr; // the soldier of every position along next from the start
+    std::uint64_t* alive_ = nullptr; // bit p % 64 of word p / 64: position p not yet picked
+    std::uint32_t* tree_ = nullptr;  // Fenwick tree over the words' counts, words 1..words, then padding
+    std::size_t words_ = 0;
+    std::size_t top_ = 0;            // highest power of two not above words
+    std::uint32_t* order_ = nullptr; // positions in the order of leaving
+    std::size_t handed_back_ = 0;    // soldiers of order_ handed back so far
 };
-
-// Sets up a count from start (step >= 1, direction 'l' or 'r') that walks the
-// ring one soldier at a time.
-void start_count(count_state& s, soldier* start, std::int32_t step, char direction);
-
-// Builds the index for the soldiers left, settles on it the order in which
-// they leave, and unlinks all but the last one from the ring; s.current is
-// then that last one. False, with the count still walking and the ring
-// untouched, when memory runs out.
-bool index_count(count_state& s);
-
-// Counts out the next soldier (s.left >= 2) and returns it, out of the ring,
-// for the caller to free. When walking, s.current then holds its right-hand
-// neighbour, where the next count starts in both directions.
-soldier* leave_next(count_state& s);
-
-// Releases the index; the ring is not touched.
-void end_count(count_state& s);
 
 } // namespace countout

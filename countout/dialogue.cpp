@@ -76,13 +76,11 @@ soldier* count_out(con::console& c, soldier* start, std::int32_t step) {
         free_ring(start);
         return nullptr;
     }
-    count_state s;
-    start_count(s, start, step, direction);
+    count_state s(start, step, direction);
     // Without the index the count still comes out the same, only slower.
-    index_count(s);
-    while (s.left > 1) free_soldier(leave_next(s));
-    end_count(s);
-    return s.current;
+    s.index();
+    while (s.left() > 1) free_soldier(s.leave_next());
+    return s.current();
 }
 
 int run(con::console& c) {

@@ -1,20 +1,12 @@
 #include "ring.h"
 
+#include "blocks.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <new>
 #include <string_view>
-#include <utility>
-#include <vector>
-#if defined(__linux__)
-#include <sys/mman.h> // huge pages for the soldier blocks
-#endif
-#if __has_include(<sanitizer/asan_interface.h>)
-#include <sanitizer/asan_interface.h>
-#endif
 
 namespace countout {
 
@@ -24,79 +16,18 @@ constexpr std::string_view invalid_value = "Vvedeno nevernoe znachenie!\nPovtori
 constexpr std::string_view empty_name = "Vvedite inf v stroky!!!\n\t";
 constexpr std::string_view out_of_memory = "\nnet svobodnoy pamjati\n";
 
-// Soldiers are cut from blocks of 2 MB: the count jumps across the whole
-// ring, and fewer, denser pages mean fewer misses of the address
-// translation cache. The room of a given-back soldier is not taken again
-// until every soldier is given back: soldiers are only made while a ring is
-// built and only given back while it is counted out or released, so the
-// blocks never hold more than the largest ring, and giving a soldier back
-// does not touch its record, which for a soldier who left a large ring long
-// ago would mean waiting for memory. Under the address sanitizer a
-// given-back soldier is poisoned, so that a use after it left the ring is
-// still caught.
-constexpr std::size_t block_bytes = std::size_t{2} * 1024 * 1024;
-constexpr std::size_t soldiers_per_block = block_bytes / sizeof(soldier);
-
-struct free_block {
-    void operator()(soldier* block) const { std::free(block); }
-};
-
-// A block aligned to its size where the system can back it with one huge
-// page; null when memory runs out.
-soldier* new_block() {
-    void* memory = nullptr;
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    memory = std::aligned_alloc(block_bytes, block_bytes);
-    if (memory != nullptr) (void)::madvise(memory, block_bytes, MADV_HUGEPAGE);
-#else
-    memory = std::malloc(block_bytes);
-#endif
-    return static_cast<soldier*>(memory);
-}
-
-struct soldier_pool {
-    std::vector<std::unique_ptr<soldier[], free_block>> blocks;
-    std::size_t next_in_block = soldiers_per_block; // the last block is full
-    std::size_t live = 0;
-};
-
-soldier_pool pool;
-
-void mark_given_back([[maybe_unused]] soldier* s, [[maybe_unused]] std::size_t count) {
-#ifdef ASAN_POISON_MEMORY_REGION
-    ASAN_POISON_MEMORY_REGION(s, count * sizeof(soldier));
-#endif
-}
-
-void mark_usable([[maybe_unused]] soldier* s, [[maybe_unused]] std::size_t count) {
-#ifdef ASAN_UNPOISON_MEMORY_REGION
-    ASAN_UNPOISON_MEMORY_REGION(s, count * sizeof(soldier));
-#endif
-}
+// Soldiers are given back in the order they leave, scattered over a ring far
+// larger than the caches: their records are not touched again (a write into
+// each would wait for memory), and the room is used again once all are back.
+// A million soldiers: 0.19 s of CPU instead of 0.60 with a heap block each
+// (/usr/bin/time, 4 runs).
+blk::pool soldiers(sizeof(soldier), alignof(soldier));
 
 } // namespace
 
-soldier* new_soldier() {
-    if (pool.next_in_block == soldiers_per_block) {
-        std::unique_ptr<soldier[], free_block> block(new_block());
-        if (block == nullptr) return nullptr;
-        try {
-            pool.blocks.push_back(std::move(block));
-        } catch (const std::bad_alloc&) {
-            return nullptr;
-        }
-        pool.next_in_block = 0;
-    }
-    ++pool.live;
-    return &pool.blocks.back()[pool.next_in_block++];
-}
+soldier* new_soldier() { return static_cast<soldier*>(soldiers.take()); }
 
-void free_soldier(soldier* s) {
-    mark_given_back(s, 1);
-    if (--pool.live > 0) return;
-    for (auto& block : pool.blocks) mark_usable(block.get(), soldiers_per_block);
-    pool = soldier_pool{};
-}
+void free_soldier(soldier* s) { soldiers.give_back_untouched(s); }
 
 std::int32_t read_up_to(con::console& c, std::int32_t value, std::int32_t most) {
     for (;;) {
@@ -195,31 +126,30 @@ soldier* build_ring(con::console& c, std::int32_t count) {
 }
 
 void print_ring(con::console& c, const soldier* head) {
-    // Lines are put together in a block of their own and handed over whole:
-    // a million soldiers take a few hundred calls, not millions.
-    constexpr std::size_t block_size = std::size_t{64} * 1024;
+    // Lines go straight into the console's buffer, a run of them at a time.
+    constexpr std::size_t run = 4096;
     constexpr std::size_t widest = 1 + 20 + 1 + sizeof head->name; // "\n", number, tab, name
-    char text[block_size];
-    std::size_t used = 0;
+    char* out = con::reserve_output(c, run);
+    char* end = out + run;
     std::int32_t number = 1;
     const soldier* s = head;
     for (;;) {
-        if (block_size - used < widest) {
-            con::write(c, std::string_view(text, used));
-            used = 0;
+        if (static_cast<std::size_t>(end - out) < widest) {
+            con::commit_output(c, out);
+            out = con::reserve_output(c, run);
+            end = out + run;
         }
-        char* out = text + used;
         *out++ = '\n';
         out = con::format_int(out, number);
         *out++ = '\t';
         std::size_t len = std::strlen(s->name);
         std::memcpy(out, s->name, len);
-        used = static_cast<std::size_t>(out + len - text);
+        out += len;
         s = s->next;
         if (s == head) break;
         ++number;
     }
-    con::write(c, std::string_view(text, used));
+    con::commit_output(c, out);
 }
 
 soldier* step_dir(soldier* s, char direction) { return direction == 'l' ? s->prev : s->next; }

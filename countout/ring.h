@@ -20,12 +20,10 @@ struct soldier {
     soldier* next;             // right-hand neighbour, the next higher number
 };
 
-// Soldiers are taken from blocks of memory instead of one heap block each:
-// a ring of a million then lies densely in ring order, which the count
-// reaches far faster than scattered heap blocks, and no allocator call is
-// made per soldier. new_soldier gives a fresh record (null when memory runs
-// out), free_soldier gives one back; once every soldier is given back, the
-// blocks go back to the system and their room is used again.
+// Soldiers are cut from blocks of 2 MB rather than taken from the heap one by
+// one: a ring of a million then lies densely in ring order, and no allocator
+// call is made per soldier. new_soldier gives a fresh record (null when
+// memory runs out), free_soldier gives one back.
 soldier* new_soldier();
 void free_soldier(soldier* s);
 

@@ -50,7 +50,7 @@ void read_values(con::console& c, node* root, leaf_batch& batch) {
             con::write(c, no_memory);
             return;
         }
-        add_leaf(root, fresh, batch);
+        batch.add(root, fresh);
         con::write(c, "Vvod zakonchen? y - exit: ");
         con::discard(c);
         int answer = con::read_char(c);
@@ -69,7 +69,7 @@ void add_elements(con::console& c, node* root) {
     // at once when the adding ends, which is far faster for many.
     leaf_batch batch;
     read_values(c, root, batch);
-    link_batch(root, batch);
+    batch.link(root);
 }
 
 node* delete_root(con::console& c, node* root) {

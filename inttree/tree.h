@@ -35,7 +35,8 @@ struct descent_hint {
 
 // The nodes lie scattered over memory: a descent or a walk fetches the
 // grandchildren of every node it comes to ahead of time, so that the node it
-// goes on to is on its way before it is needed, whichever way it goes.
+// goes on to is on its way before it is needed, whichever way it goes (a
+// million random values: 0.51 s of CPU instead of 0.80; /usr/bin/time, 3 runs).
 inline void fetch_grandchildren(const node* p) {
     if (p->left != nullptr) {
         __builtin_prefetch(p->left->left);
@@ -61,28 +62,38 @@ void link_leaf(node* root, node* fresh, descent_hint& hint);
 // adding them in order would have built it: the earliest leaf on top, the
 // ones before it in value order to its left, the ones after to its right.
 // The tree is the same as link_leaf one after another gives; until
-// link_batch, the queued leaves are not yet in it.
+// link, the queued leaves are not yet in it.
 // Values that only rise, or only fall, each hang below the one before and
 // find their place at once through the hint: as long as the values keep
 // one direction they are linked at once, and only from the first that
 // turns are they queued.
-struct leaf_batch {
-    node** fresh = nullptr; // queued leaves in the order they came
-    std::size_t count = 0;
-    std::size_t room = 0;
-    descent_hint hint;     // for leaves linked one at a time
-    bool queueing = false; // a value has turned: every later one is queued
-    int direction = 0;     // of the values linked so far: 1 rising, -1 falling, 0 not yet known
-    bool any = false;      // a value has been linked
-    std::int32_t last = 0; // the last value linked
+class leaf_batch {
+public:
+    leaf_batch() = default;
+    ~leaf_batch();
+    leaf_batch(const leaf_batch&) = delete;
+    leaf_batch& operator=(const leaf_batch&) = delete;
+
+    // Links fresh (a leaf) below root at once, or queues it; when the queue
+    // is full or cannot grow, links the queued ones and then fresh.
+    void add(node* root, node* fresh);
+    // Links every queued leaf below root and empties the queue.
+    void link(node* root);
+
+    // The queue's positions are 32 bits wide where the batch is linked, so
+    // add links a queue of this many before it takes another leaf.
+    static constexpr std::size_t most_queued = UINT32_MAX;
+
+private:
+    node** fresh_ = nullptr; // queued leaves in the order they came
+    std::size_t count_ = 0;
+    std::size_t room_ = 0;
+    descent_hint hint_;       // for leaves linked one at a time
+    bool queueing_ = false;   // a value has turned: every later one is queued
+    int direction_ = 0;       // of the values linked so far: 1 rising, -1 falling, 0 not yet known
+    bool linked_any_ = false; // a value has been linked at once
+    std::int32_t last_ = 0;   // the last value linked at once
 };
-
-// Links fresh (a leaf) below root at once, or queues it; when the queue
-// cannot grow, links the queued ones and then fresh.
-void add_leaf(node* root, node* fresh, leaf_batch& b);
-
-// Links every queued leaf below root and releases the queue.
-void link_batch(node* root, leaf_batch& b);
 
 // The first node holding num on the way down from root, and the node it
 // hangs from (root itself when the match is root or a child of it). Both

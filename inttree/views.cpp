@@ -28,41 +28,40 @@ node* pop(stack_item*& st) {
     return item;
 }
 
-// The views put their text together in a block of their own and hand the
-// console whole blocks: a million values take a few hundred calls, not
-// millions.
+// The views write their values straight into the console's buffer, a run
+// of them at a time: a million values take a few hundred calls, not millions.
 struct view_text {
-    // The text is written before it is read; filling it first would cost
-    // a pass over 64 KB for every view.
-    // cppcheck-suppress uninitMemberVar
-    explicit view_text(con::console& console) : c(console) {}
+    static constexpr std::size_t run = 4096;
+    explicit view_text(con::console& console) : c(console), at(con::reserve_output(c, run)), end(at + run) {}
     con::console& c;
-    std::size_t used = 0;
-    char text[std::size_t{64} * 1024];
+    char* at;
+    char* end;
 };
 
-void write_out(view_text& t) {
-    con::write(t.c, std::string_view(t.text, t.used));
-    t.used = 0;
+void write_out(view_text& t) { con::commit_output(t.c, t.at); }
+
+void make_room(view_text& t, std::size_t size) {
+    if (static_cast<std::size_t>(t.end - t.at) >= size) return;
+    write_out(t);
+    t.at = con::reserve_output(t.c, view_text::run);
+    t.end = t.at + view_text::run;
 }
 
 // Value v in width columns, then after (when not 0), as "%*d" with it.
 void put_value(view_text& t, std::int32_t v, int width, char after = '\0') {
     constexpr std::size_t widest = 16; // width 4 at most, 11 characters, one after
-    if (sizeof t.text - t.used < widest) write_out(t);
-    char* end = con::format_int(t.text + t.used, v, width);
-    if (after != '\0') *end++ = after;
-    t.used = static_cast<std::size_t>(end - t.text);
+    make_room(t, widest);
+    t.at = con::format_int(t.at, v, width);
+    if (after != '\0') *t.at++ = after;
 }
 
 void put_spaces(view_text& t, long long count) {
     // A deep tree indents by millions of columns.
     while (count > 0) {
-        if (t.used == sizeof t.text) write_out(t);
-        auto n = static_cast<std::size_t>(
-            std::min<long long>(count, static_cast<long long>(sizeof t.text - t.used)));
-        std::memset(t.text + t.used, ' ', n);
-        t.used += n;
+        make_room(t, 1);
+        auto n = static_cast<std::size_t>(std::min<long long>(count, t.end - t.at));
+        std::memset(t.at, ' ', n);
+        t.at += n;
         count -= static_cast<long long>(n);
     }
 }

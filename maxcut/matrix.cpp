@@ -3,9 +3,6 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace maxcut {
 
@@ -23,17 +20,6 @@ int* alloc_block(std::int64_t n) {
     if (n < 1 || n > INT32_MAX || elements > static_cast<std::uint64_t>(PTRDIFF_MAX) / sizeof(int))
         return nullptr;
     auto bytes = static_cast<std::size_t>(elements) * sizeof(int);
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    // A large matrix in pages of 2 MB where the system offers them: its
-    // first filling then takes a few dozen page faults instead of one per
-    // 4 KB.
-    constexpr std::size_t huge = std::size_t{2} * 1024 * 1024;
-    if (bytes >= 4 * huge) {
-        void* memory = std::aligned_alloc(huge, (bytes + huge - 1) / huge * huge);
-        if (memory != nullptr) ::madvise(memory, bytes, MADV_HUGEPAGE);
-        return static_cast<int*>(memory);
-    }
-#endif
     return static_cast<int*>(std::malloc(bytes));
 }
 

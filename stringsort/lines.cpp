@@ -123,26 +123,10 @@ bool read_line(con::console& c, tables& t, int i, int m) {
 }
 
 void print_lines(con::console& c, char** lines, int n) {
-    // Gathered into one write per part of the listing: a write per line
-    // costs more than the copy.
-    constexpr std::size_t part = std::size_t{32} * 1024;
-    const std::string_view label = "\n stroka: ";
-    std::string out;
-    out.reserve(part + 256);
     for (int i = 0; i < n; ++i) {
-        const std::string_view line(lines[i], std::strlen(lines[i]));
-        out += label;
-        if (out.size() + line.size() > part) {
-            con::write(c, out);
-            out.clear();
-            if (line.size() > part) {
-                con::write(c, line);
-                continue;
-            }
-        }
-        out += line;
+        con::write(c, "\n stroka: ");
+        con::write(c, lines[i]);
     }
-    con::write(c, out);
 }
 
 } // namespace stringsort

@@ -17,18 +17,24 @@ void write_header(con::console& c) {
     con::write(c, "             Студент               Улица  Дом  Квартира"_cp);
 }
 
-void write_padded(con::console& c, std::string_view text, std::size_t width) {
-    for (std::size_t pad = text.size(); pad < width; ++pad) con::put_char(c, ' ');
-    con::write(c, text);
+// The widest row: a line break, two texts in 20 columns, a number in 5
+// and one in 10, each number up to 11 characters.
+constexpr std::size_t widest_row = 1 + 2 * text_size + 11 + 11;
+
+// One row as "\n%20s%20s%5d%10d" prints it, written at out; returns its end.
+char* format_row(char* out, const student& s) {
+    *out++ = '\n';
+    std::memset(out, ' ', 2 * text_size);
+    std::string_view name = text_of(s.name);
+    std::string_view street = text_of(s.street);
+    std::memcpy(out + text_size - name.size(), name.data(), name.size());
+    std::memcpy(out + 2 * text_size - street.size(), street.data(), street.size());
+    out = con::format_int(out + 2 * text_size, s.house, 5);
+    return con::format_int(out, s.flat, 10);
 }
 
-// One row as "\n%20s%20s%5d%10d" prints it.
 void write_row(con::console& c, const student& s) {
-    con::put_char(c, '\n');
-    write_padded(c, text_of(s.name), 20);
-    write_padded(c, text_of(s.street), 20);
-    con::put_int(c, s.house, 5);
-    con::put_int(c, s.flat, 10);
+    con::commit_output(c, format_row(con::reserve_output(c, widest_row), s));
 }
 
 // Reads one typed line into a text field; false at the end of input.
@@ -117,31 +123,19 @@ void print_students(con::console& c, const student* a, std::int32_t num_d) {
     }
     con::write(c, "Студенты:\n"_cp);
     write_header(c);
-    // Rows are put together in a block of their own, as write_row writes
-    // them, and handed over whole: a million records take a few thousand
-    // calls, not tens of millions.
-    constexpr std::size_t block_size = std::size_t{64} * 1024;
-    constexpr std::size_t widest_row = 1 + 2 * text_size + 5 + 20 + 10 + 20;
-    char text[block_size];
-    std::size_t used = 0;
+    // Rows go straight into the console's buffer, a run of them at a time.
+    constexpr std::size_t run = 4096;
+    char* out = con::reserve_output(c, run);
+    char* end = out + run;
     for (std::int32_t i = 0; i < num_d; ++i) {
-        if (block_size - used < widest_row) {
-            con::write(c, std::string_view(text, used));
-            used = 0;
+        if (static_cast<std::size_t>(end - out) < widest_row) {
+            con::commit_output(c, out);
+            out = con::reserve_output(c, run);
+            end = out + run;
         }
-        const student& s = a[i];
-        char* out = text + used;
-        *out++ = '\n';
-        std::memset(out, ' ', 2 * text_size);
-        std::string_view name = text_of(s.name);
-        std::string_view street = text_of(s.street);
-        std::memcpy(out + text_size - name.size(), name.data(), name.size());
-        std::memcpy(out + 2 * text_size - street.size(), street.data(), street.size());
-        out = con::format_int(out + 2 * text_size, s.house, 5);
-        out = con::format_int(out, s.flat, 10);
-        used = static_cast<std::size_t>(out - text);
+        out = format_row(out, a[i]);
     }
-    con::write(c, std::string_view(text, used));
+    con::commit_output(c, out);
 }
 
 // The sorts.

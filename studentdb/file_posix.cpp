@@ -184,17 +184,6 @@ void sync_directory(const std::string& directory) {
 
 } // namespace
 
-bool write_all(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t done = ::write(fd, data, size);
-        if (done < 0 && errno == EINTR) continue;
-        if (done <= 0) return false;
-        data += done;
-        size -= static_cast<std::size_t>(done);
-    }
-    return true;
-}
-
 std::FILE* open_students_file(bool& absent) {
     absent = false;
     // A device is not even opened: opening some devices does something.

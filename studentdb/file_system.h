@@ -10,9 +10,6 @@
 
 namespace studentdb {
 
-// Writes all of data to the open file fd; false when that failed.
-bool write_all(int fd, const char* data, std::size_t size);
-
 // Writes the records to fd as the file holds them, with zeros after each
 // text; false when a write failed.
 bool write_records(int fd, const student* a, std::int32_t num_d);

@@ -129,16 +129,6 @@ bool put_in_place(const std::wstring& temporary, const std::wstring& target) {
 
 } // namespace
 
-bool write_all(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        int done = ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
-        if (done <= 0) return false;
-        data += done;
-        size -= static_cast<std::size_t>(done);
-    }
-    return true;
-}
-
 std::FILE* open_students_file(bool& absent) {
     absent = false;
     // Opened by CreateFileW, whose error tells a missing file from one that

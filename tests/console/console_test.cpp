@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 using namespace con;
 
@@ -309,4 +310,54 @@ TEST(ByteOrderMark, InputOfAByteOrderMarkAloneEndsAsEmptyInput) {
     ASSERT_TRUE(read_text(line.c, text));
     EXPECT_EQ(text, "");
     EXPECT_EQ(read_char(line.c), 0xE4);
+}
+
+namespace {
+
+// The answers of a run of integer reads as ask_int takes them (a failed
+// number drops the rest of its line), each with what is left unread after
+// it. With ahead, every read first tries read_int_ahead and falls back to
+// read_int where that says no, as maxcut reads its elements.
+std::vector<std::string> int_answers(const std::string& typed, bool ahead) {
+    memory_console m(typed);
+    std::vector<std::string> answers;
+    for (;;) {
+        std::int32_t value = 0;
+        got g = got::value;
+        if (!ahead || !read_int_ahead(m.c, value)) g = read_int(m.c, value);
+        if (g == got::end) break;
+        if (g == got::retry) discard(m.c);
+        answers.push_back((g == got::value ? std::to_string(value) : "retry") + " | " + m.rest());
+    }
+    return answers;
+}
+
+} // namespace
+
+TEST(ReadIntAhead, GivesWhatReadIntGivesOnRandomAndHostileLines) {
+    // Every blank, both signs, digits, a character that is none of them,
+    // and numbers that overflow; the input may be cut anywhere.
+    const std::string pieces[] = {" ",  "\t", "\n",  "\r", "\v", "\f",         "+",          "-",
+                                  "0",  "7",  "x",   "-5", "+0", "2147483648", "-2147483649", "99999999999",
+                                  "12", "\n\n", "--", "+-3"};
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (int round = 0; round < 3000; ++round) {
+        std::string typed;
+        for (auto count = next() % 24; count > 0; --count) typed += pieces[next() % std::size(pieces)];
+        ASSERT_EQ(int_answers(typed, true), int_answers(typed, false)) << "typed: " << typed;
+    }
+}
+
+TEST(ReadIntAhead, NeverWaitsForALineNotYetWhole) {
+    // The last line, without its line break, is not typed ahead: the read
+    // says no, having taken the blanks only, and read_int reads the number.
+    memory_console m("1 \n  23");
+    std::int32_t value = 0;
+    ASSERT_TRUE(read_int_ahead(m.c, value));
+    EXPECT_EQ(value, 1);
+    EXPECT_FALSE(read_int_ahead(m.c, value));
+    EXPECT_EQ(m.rest(), "  23");
+    EXPECT_EQ(read_int(m.c, value), got::value);
+    EXPECT_EQ(value, 23);
 }

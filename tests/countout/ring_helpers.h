@@ -64,25 +64,23 @@ struct outcome {
 // Runs the program's count over a fresh ring of n soldiers.
 inline outcome program_count(int n, int start, std::int32_t step, char direction, bool indexed) {
     soldier* head = make_ring(n);
-    countout::count_state s;
-    countout::start_count(s, nth(head, start), step, direction);
-    if (indexed && !countout::index_count(s)) std::abort();
+    countout::count_state s(nth(head, start), step, direction);
+    if (indexed && !s.index()) std::abort();
     // Every soldier must be out of the ring before it is handed back: with
     // the index they all are before the first one, and only the last one
     // is left in a ring of its own; walking, each leaves as it is counted
     // out, and its neighbours are still in the ring.
-    if (indexed && (s.current->next != s.current || s.current->prev != s.current)) std::abort();
+    if (indexed && (s.current()->next != s.current() || s.current()->prev != s.current())) std::abort();
     outcome result;
-    while (s.left > 1) {
-        soldier* gone = countout::leave_next(s);
+    while (s.left() > 1) {
+        soldier* gone = s.leave_next();
         if (!indexed && (gone->prev->next == gone || gone->next->prev == gone)) std::abort();
         result.order.push_back(number_of(gone));
         countout::free_soldier(gone);
     }
-    countout::end_count(s);
-    if (s.current->next != s.current || s.current->prev != s.current) std::abort();
-    result.survivor = number_of(s.current);
-    countout::free_soldier(s.current);
+    if (s.current()->next != s.current() || s.current()->prev != s.current()) std::abort();
+    result.survivor = number_of(s.current());
+    countout::free_soldier(s.current());
     return result;
 }
 

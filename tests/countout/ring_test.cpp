@@ -149,12 +149,4 @@ TEST(PrintRing, ListsEverySoldierOnceFromTheHead) {
     countout::free_ring(solo);
 }
 
-TEST(StepDir, LeftIsPrevAndRightIsNext) {
-    soldier* head = countout_test::make_ring(3);
-    EXPECT_EQ(countout::step_dir(head, 'l'), head->prev);
-    EXPECT_EQ(countout::step_dir(head, 'r'), head->next);
-    EXPECT_STREQ(countout::step_dir(head, 'l')->name, "3");
-    countout::free_ring(head);
-}
-
 } // namespace

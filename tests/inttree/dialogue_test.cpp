@@ -19,19 +19,6 @@ std::string run_dialogue(const std::string& input) { return test_support::dialog
 
 TEST(Dialogue, ChoiceSixEndsAtOnce) { EXPECT_EQ(run_dialogue("5\n6\n1\n"), root_question + menu); }
 
-TEST(Dialogue, EndOfInputStopsEveryRead) {
-    // Each cut ends the run quietly after the last prompt, with nothing
-    // written that depends on an answer that never came.
-    EXPECT_EQ(run_dialogue(""), root_question);
-    EXPECT_EQ(run_dialogue("5\n"), root_question + menu);
-    EXPECT_EQ(run_dialogue("5\nx\n"), root_question + menu + bad_value);
-    EXPECT_EQ(run_dialogue("5\n3\n"), root_question + menu + ask_value);
-    EXPECT_EQ(run_dialogue("5\n3\nq\n"), root_question + menu + ask_value + bad_value);
-    EXPECT_EQ(run_dialogue("5\n3\n7"), root_question + menu + ask_value + ask_done);
-    EXPECT_EQ(run_dialogue("5\n3\n-"), root_question + menu + ask_value + bad_value);
-    EXPECT_EQ(run_dialogue("5\n4\n"), root_question + menu + "Vvedite element dlja udalenija: \n");
-}
-
 TEST(Dialogue, AnswerLineIsDroppedBeforeTheNextValue) {
     // Only the first character of an answer counts: "Yes" asks for another
     // value, and the rest of its line must not be read as that value. After

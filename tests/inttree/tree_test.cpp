@@ -214,9 +214,9 @@ TEST(Batch, LinksTheTreeThatOneLeafAtATimeGives) {
         inttree::leaf_batch batch;
         for (std::int32_t v : added) {
             inttree::link_leaf(one_by_one.root, inttree::new_node(v), hint);
-            inttree::add_leaf(batched.root, inttree::new_node(v), batch);
+            batch.add(batched.root, inttree::new_node(v));
         }
-        inttree::link_batch(batched.root, batch);
+        batch.link(batched.root);
         ASSERT_EQ(shape_of(batched.root), shape_of(one_by_one.root))
             << "round " << round << ", " << existing.size() << " values, then " << added.size();
     }

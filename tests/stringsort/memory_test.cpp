@@ -39,14 +39,6 @@ TEST(Entries, NeverMoreThanTheCountAndEveryCellZero) {
     release_tables(t);
 }
 
-TEST(Entries, SizesAllowed) {
-    EXPECT_TRUE(sizes_allowed(0, -5));
-    EXPECT_TRUE(sizes_allowed(INT_MAX, 1));
-    EXPECT_FALSE(sizes_allowed(-1, 10));
-    EXPECT_FALSE(sizes_allowed(1, 0));
-    EXPECT_FALSE(sizes_allowed(INT_MAX, INT_MIN));
-}
-
 // Lines of every length up to a few thousand characters, and one longer
 // than a block: each keeps its characters while later lines fill and leave
 // blocks, and the blocks hold little more than what was typed.
