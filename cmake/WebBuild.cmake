@@ -6,8 +6,8 @@
 # without blocking it. The page starts main itself (INVOKE_RUN=0) so that it
 # gets the exit status and can start the program again in a new instance.
 # Memory grows up to 2 GiB; beyond that an allocation fails, as natively.
-add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fexceptions>)
-add_link_options(-fexceptions -Os -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sMODULARIZE
+add_compile_options("$<$<COMPILE_LANGUAGE:CXX>:-fexceptions;-Oz>")
+add_link_options(-fexceptions -Oz -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 -sMODULARIZE
                  -sEXPORT_NAME=createProgram -sINVOKE_RUN=0 -sEXPORTED_FUNCTIONS=_main
                  "-sEXPORTED_RUNTIME_METHODS=ccall,ENV" -sALLOW_MEMORY_GROWTH -sMAXIMUM_MEMORY=2GB
                  -sABORTING_MALLOC=0 -sSINGLE_FILE -sENVIRONMENT=web)
