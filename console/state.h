@@ -93,6 +93,14 @@ void append_output(console_state& s, const char* data, std::size_t size);
 void report(const console_state& s, const char* what, int error);
 
 // What the operating system offers the console: one file per system.
+// The first of LC_ALL, LC_CTYPE and LANG that is set and not empty names a
+// UTF-8 codeset ("xx_YY.UTF-8", "xx_YY.utf8@variant", in any case), whether
+// or not that locale is installed.
+bool locale_name_is_utf8();
+// None of those variables is set to anything: the C locale by default, not
+// by choice.
+bool no_locale_chosen();
+
 namespace sys {
 // Reads up to size bytes of input; 0 at the end of input or on an error.
 std::size_t read_input(console_state& s, char* data, std::size_t size);
