@@ -1,18 +1,15 @@
 #include "search.h"
+#include "blocks.h"
 #include "cp1251.h"
 #include "file_system.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace linefind {
 
@@ -20,15 +17,13 @@ namespace {
 
 // The first occurrence of str in [from, end), or null, in time linear in
 // the bytes even in the worst case, unlike a comparison of the whole string
-// at every position: glibc's memmem, or elsewhere the Knuth-Morris-Pratt
-// search (the standard Boyer-Moore searcher takes quadratic time to set up
-// for a long string).
+// at every position: the Knuth-Morris-Pratt search (the standard
+// Boyer-Moore searcher takes quadratic time to set up for a long string).
+// glibc's memmem instead saved 3% of the instructions of the frequent word
+// over 2,500,000 sentences (callgrind: 263 M against 271 M), so it went.
 const char* find_bytes(const char* from, const char* end, std::string_view str) {
     std::size_t m = str.size();
     if (static_cast<std::size_t>(end - from) < m) return nullptr;
-#ifdef __GLIBC__
-    return static_cast<const char*>(::memmem(from, static_cast<std::size_t>(end - from), str.data(), m));
-#else
     if (m == 0) return from;
     // border[i]: the length of the longest proper prefix of str[0, i] that
     // is also its suffix.
@@ -55,51 +50,14 @@ const char* find_bytes(const char* from, const char* end, std::string_view str) 
     }
     std::free(border);
     return hit;
-#endif
 }
 
-// The first position of [p, limit) that may begin an occurrence of str: its
-// byte is the first of str, and the byte str.size() - 1 further on is the
-// last of str. The text must hold those further bytes. Sixteen positions at
-// a time where the processor compares sixteen bytes at once; elsewhere
-// memchr finds the first byte.
-const char* next_candidate(const char* p, const char* limit, std::string_view str) {
-    if (str.size() == 1)
-        return static_cast<const char*>(std::memchr(p, str[0], static_cast<std::size_t>(limit - p)));
-    std::size_t gap = str.size() - 1;
-    char first = str[0];
-    char last = str[gap];
-#if defined(__SSE2__)
-    const __m128i firsts = _mm_set1_epi8(first);
-    const __m128i lasts = _mm_set1_epi8(last);
-    for (; limit - p >= 16; p += 16) {
-        __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        __m128i there = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + gap));
-        auto both = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, firsts), _mm_cmpeq_epi8(there, lasts))));
-        if (both != 0) return p + std::countr_zero(both);
-    }
-    for (; p < limit; ++p)
-        if (p[0] == first && p[gap] == last) return p;
-    return nullptr;
-#else
-    for (;;) {
-        p = static_cast<const char*>(std::memchr(p, first, static_cast<std::size_t>(limit - p)));
-        if (p == nullptr || p[gap] == last) return p;
-        ++p;
-    }
-#endif
-}
-
-// The last full stop of [from, from + n), or null.
+// The last full stop of [from, from + n), or null. (glibc's memrchr is part
+// of the 3% above.)
 const char* last_full_stop(const char* from, std::size_t n) {
-#ifdef __GLIBC__
-    return static_cast<const char*>(::memrchr(from, '.', n));
-#else
     for (const char* p = from + n; p != from;)
         if (*--p == '.') return p;
     return nullptr;
-#endif
 }
 
 constexpr char end_of_text = 0x1A;
@@ -683,21 +641,25 @@ bool contains(std::string_view sentence, std::string_view str) {
 }
 
 const char* find_next(string_finder& finder, const char* from, const char* end) {
-    // A false candidate costs a call and a compare, about as much as memmem
-    // takes to scan this many bytes.
+    // A false candidate costs a call and a compare, about as much as the linear
+    // search takes to scan this many bytes.
     constexpr std::ptrdiff_t candidate_cost = 64;
     constexpr std::ptrdiff_t most_credit = 1 << 20;
     std::string_view str = finder.str;
     const char* p = from;
-    while (!finder.use_memmem) {
+    while (!finder.linear_only) {
         if (static_cast<std::size_t>(end - p) < str.size()) return nullptr;
-        const char* hit = next_candidate(p, end - (str.size() - 1), str);
+        const char* limit = end - (str.size() - 1);
+        const char* hit =
+            str.size() == 1
+                ? static_cast<const char*>(std::memchr(p, str[0], static_cast<std::size_t>(limit - p)))
+                : blk::find_byte_pair(p, limit, str[0], str.size() - 1, str.back());
         const char* passed = hit == nullptr ? end : hit;
         finder.credit = std::min(finder.credit + (passed - p), most_credit);
         if (hit == nullptr) return nullptr;
         if (str.size() <= 2 || std::memcmp(hit + 1, str.data() + 1, str.size() - 2) == 0) return hit;
         finder.credit -= candidate_cost + static_cast<std::ptrdiff_t>(str.size());
-        if (finder.credit < 0) finder.use_memmem = true;
+        if (finder.credit < 0) finder.linear_only = true;
         p = hit + 1;
     }
     return find_bytes(p, end, str);
