@@ -441,19 +441,11 @@ void place_class(sums_order& order, std::span<const index> members) {
     take_own_passes(order, home, order.value[members[0]]);
 }
 
-// The typed indices, largest sums first, each class by position: one key per
-// entry, the sum (its order reversed) above the position, so that the sort
-// compares plain integers.
+// The typed indices, largest sums first, each class by position.
 std::vector<index> by_descending_value(const std::vector<std::int32_t>& value) {
-    const index n = value.size();
-    std::vector<std::uint64_t> keys(n);
-    for (index i = 0; i < n; ++i) {
-        const std::uint32_t descending = ~(static_cast<std::uint32_t>(value[i]) ^ 0x80000000u);
-        keys[i] = std::uint64_t{descending} << 32u | i;
-    }
-    std::sort(keys.begin(), keys.end());
-    std::vector<index> order(n);
-    for (index k = 0; k < n; ++k) order[k] = static_cast<index>(keys[k] & 0xFFFFFFFFu);
+    std::vector<index> order(value.size());
+    std::iota(order.begin(), order.end(), index{0});
+    std::stable_sort(order.begin(), order.end(), [&value](index a, index b) { return value[a] > value[b]; });
     return order;
 }
 
