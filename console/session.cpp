@@ -2,9 +2,12 @@
 // or to memory, and closed at the end of the run.
 #include "state.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string_view>
 
 namespace con {
 
@@ -13,6 +16,29 @@ console::~console() = default;
 
 console_state& state_of(console& c) { return *c.state_; }
 const console_state& state_of(const console& c) { return *c.state_; }
+
+// True when the locale's name, as the environment gives it, names UTF-8 as
+// its codeset ("xx_YY.UTF-8", "xx_YY.utf8@variant", in any case). The
+// variables are taken in the order setlocale takes them for LC_CTYPE.
+bool locale_name_is_utf8() {
+    const char* name = nullptr;
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        name = std::getenv(variable);
+        if (name != nullptr && *name != '\0') break;
+        name = nullptr;
+    }
+    if (name == nullptr) return false;
+    const char* dot = std::strchr(name, '.');
+    if (dot == nullptr) return false;
+    std::string_view codeset(dot + 1);
+    codeset = codeset.substr(0, codeset.find('@'));
+    auto named = [codeset](std::string_view utf8) {
+        return std::ranges::equal(codeset, utf8, [](char a, char b) {
+            return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 'a' + 'A') : a) == b;
+        });
+    };
+    return named("UTF-8") || named("UTF8");
+}
 
 namespace {
 

@@ -92,6 +92,10 @@ void append_output(console_state& s, const char* data, std::size_t size);
 // when error is not 0, the system's text for that errno value.
 void report(const console_state& s, const char* what, int error);
 
+// True when the locale's name, as the environment gives it, names UTF-8 as
+// its codeset ("xx_YY.UTF-8", "xx_YY.utf8@variant", in any case).
+bool locale_name_is_utf8();
+
 // What the operating system offers the console: one file per system.
 namespace sys {
 // Reads up to size bytes of input; 0 at the end of input or on an error.

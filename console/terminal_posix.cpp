@@ -12,34 +12,12 @@
 #include <cstring>
 #include <langinfo.h>
 #include <string_view>
-#include <strings.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace con::sys {
 
 namespace {
-
-// True when the locale's name, as the environment gives it, names UTF-8 as
-// its codeset ("xx_YY.UTF-8", "xx_YY.utf8@variant", in any case). The
-// variables are taken in the order setlocale takes them for LC_CTYPE.
-bool locale_name_is_utf8() {
-    const char* name = nullptr;
-    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        name = std::getenv(variable);
-        if (name != nullptr && *name != '\0') break;
-        name = nullptr;
-    }
-    if (name == nullptr) return false;
-    const char* dot = std::strchr(name, '.');
-    if (dot == nullptr) return false;
-    std::string_view codeset(dot + 1);
-    codeset = codeset.substr(0, codeset.find('@'));
-    auto named = [codeset](std::string_view utf8) {
-        return codeset.size() == utf8.size() && ::strncasecmp(codeset.data(), utf8.data(), utf8.size()) == 0;
-    };
-    return named("UTF-8") || named("UTF8");
-}
 
 // True when none of the variables that choose the character set is set to
 // anything: the C locale by default, not by choice.

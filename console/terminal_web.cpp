@@ -10,16 +10,13 @@
 //   consoleIsTerminal(fd) true when standard input (0) or output (1) is the
 //                      page's terminal rather than a pipe of bytes
 //   consoleWaitKey()   a promise fulfilled by one key press, taken without echo
-// The character set follows the locale variables, as on POSIX systems; the
-// page sets them as its terminal or its caller asks.
+// The character set follows the locale variables' names, as on POSIX
+// systems (the page has no installed locales to consult); the page sets them
+// as its terminal or its caller asks.
 #include "state.h"
 
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <emscripten.h>
-#include <string_view>
-#include <strings.h>
 
 // clang-format off
 EM_ASYNC_JS(int, web_read_input, (char* data, int size), {
@@ -43,32 +40,6 @@ EM_ASYNC_JS(void, web_wait_key, (), {
 
 namespace con::sys {
 
-namespace {
-
-// True when the locale named by the environment has UTF-8 as its codeset
-// ("xx_YY.UTF-8", "C.utf8@variant", in any case); the variables are taken in
-// the order setlocale takes them for LC_CTYPE. The page has no installed
-// locales to consult beyond the name.
-bool locale_is_utf8() {
-    const char* name = nullptr;
-    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        name = std::getenv(variable);
-        if (name != nullptr && *name != '\0') break;
-        name = nullptr;
-    }
-    if (name == nullptr) return false;
-    const char* dot = std::strchr(name, '.');
-    if (dot == nullptr) return false;
-    std::string_view codeset(dot + 1);
-    codeset = codeset.substr(0, codeset.find('@'));
-    auto named = [codeset](std::string_view utf8) {
-        return codeset.size() == utf8.size() && ::strncasecmp(codeset.data(), utf8.data(), utf8.size()) == 0;
-    };
-    return named("UTF-8") || named("UTF8");
-}
-
-} // namespace
-
 std::size_t read_input(console_state& /*s*/, char* data, std::size_t size) {
     constexpr std::size_t most = std::size_t{1} << 30;
     int got = web_read_input(data, static_cast<int>(size < most ? size : most));
@@ -89,7 +60,7 @@ void open_stdio(console_state& s) {
     s.out_fd = 1;
     s.terminal = is_terminal(0);
     s.out_terminal = is_terminal(1);
-    s.utf8 = locale_is_utf8();
+    s.utf8 = locale_name_is_utf8();
 }
 
 void close_stdio(console_state& /*s*/) {}
