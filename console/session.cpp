@@ -33,7 +33,7 @@ bool locale_name_is_utf8() {
     std::string_view codeset(dot + 1);
     codeset = codeset.substr(0, codeset.find('@'));
     auto named = [codeset](std::string_view utf8) {
-        return std::ranges::equal(codeset, utf8, [](char a, char b) {
+        return std::equal(codeset.begin(), codeset.end(), utf8.begin(), utf8.end(), [](char a, char b) {
             return (a >= 'a' && a <= 'z' ? static_cast<char>(a - 'a' + 'A') : a) == b;
         });
     };
