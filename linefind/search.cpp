@@ -159,25 +159,6 @@ bool read_bytes(reader& f) {
     return true;
 }
 
-char* put_utf8(char* out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        *out++ = static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        *out++ = static_cast<char>(0xC0 | (cp >> 6));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        *out++ = static_cast<char>(0xE0 | (cp >> 12));
-        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        *out++ = static_cast<char>(0xF0 | (cp >> 18));
-        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return out;
-}
-
 constexpr std::uint32_t replacement = 0xFFFD;
 
 // Converts UTF-16 bytes to UTF-8 at the end of data, which has room for
@@ -196,17 +177,17 @@ void convert_utf16(reader& f, const unsigned char* in, std::size_t n) {
         bool low = unit >= 0xDC00 && unit <= 0xDFFF;
         if (f.held_high != 0) {
             if (low) {
-                out = put_utf8(out, 0x10000 + ((f.held_high - 0xD800) << 10) + (unit - 0xDC00));
+                out = con::put_utf8(out, 0x10000 + ((f.held_high - 0xD800) << 10) + (unit - 0xDC00));
                 f.held_high = 0;
                 continue;
             }
-            out = put_utf8(out, replacement);
+            out = con::put_utf8(out, replacement);
             f.held_high = 0;
         }
         if (unit >= 0xD800 && unit <= 0xDBFF) {
             f.held_high = unit;
         } else {
-            out = put_utf8(out, low ? replacement : unit);
+            out = con::put_utf8(out, low ? replacement : unit);
         }
     }
     f.size = static_cast<std::size_t>(out - f.data);
@@ -224,7 +205,7 @@ bool read_utf16(reader& f) {
     } else {
         f.at_end = true;
         if (f.held_high != 0)
-            f.size = static_cast<std::size_t>(put_utf8(f.data + f.size, replacement) - f.data);
+            f.size = static_cast<std::size_t>(con::put_utf8(f.data + f.size, replacement) - f.data);
     }
     return true;
 }
