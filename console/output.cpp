@@ -21,7 +21,7 @@ constexpr std::size_t output_limit = output_room_most;
 constexpr std::size_t buffer_size = output_limit + output_room_most;
 
 char* buffer(console_state& s) {
-    if (s.outbuf == nullptr) s.outbuf = std::make_unique_for_overwrite<char[]>(buffer_size);
+    if (s.outbuf == nullptr) s.outbuf = std::make_unique<char[]>(buffer_size);
     return s.outbuf.get();
 }
 
