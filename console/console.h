@@ -81,6 +81,21 @@ char* format_int(char* out, std::int64_t value, int width = 0);
 inline constexpr std::size_t output_room_most = std::size_t{64} * 1024;
 char* reserve_output(console& c, std::size_t size);
 void commit_output(console& c, const char* end);
+// A listing of many short pieces written straight into the console's buffer,
+// a run of room at a time: a million values take a few hundred calls, not
+// millions. Nothing else may be written between a room() and done().
+struct output_run {
+    static constexpr std::size_t run = 4096;
+    explicit output_run(console& console) : c(console) {}
+    // Makes room for size more bytes at `at` (at most run): hands over what
+    // is written and takes fresh room when fewer are left.
+    void room(std::size_t size);
+    // Hands over what is written; a later room() takes fresh room.
+    void done();
+    console& c;
+    char* at = nullptr;
+    char* end = nullptr;
+};
 // Writes the buffered output to its destination.
 void flush(console& c);
 

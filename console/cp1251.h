@@ -15,6 +15,9 @@ void append_as_utf8(std::string& out, std::string_view bytes);
 // A character that Windows-1251 lacks becomes '?', and so does every
 // maximal invalid subpart of the UTF-8 (so "\xE0\x80" gives "??").
 std::string utf8_to_cp1251(std::string_view text);
+// Writes the UTF-8 form of the code point cp (at most U+10FFFF, 1 to 4
+// bytes) at out; returns the end of what it wrote.
+char* put_utf8(char* out, std::uint32_t cp);
 // The length of the valid UTF-8 sequence at the start of text (1 to 4), or
 // 0 when text does not start with one.
 std::size_t utf8_sequence(std::string_view text);

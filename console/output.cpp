@@ -136,6 +136,19 @@ void commit_output(console& c, const char* end) {
     }
 }
 
+void output_run::room(std::size_t size) {
+    if (at != nullptr && static_cast<std::size_t>(end - at) >= size) return;
+    done();
+    at = reserve_output(c, run);
+    end = at + run;
+}
+
+void output_run::done() {
+    if (at != nullptr) commit_output(c, at);
+    at = nullptr;
+    end = nullptr;
+}
+
 void put_char(console& c, char ch) {
     console_state& s = state_of(c);
     if (s.ended) return;

@@ -116,19 +116,6 @@ node* build_subtree(node* const* fresh, const std::uint64_t* keys, std::size_t l
     return fresh[spine[0]];
 }
 
-// Values that only rise, or only fall, each hang below the one before:
-// linked one at a time, each finds its place at once through the hint,
-// with no memory taken for sorting.
-bool already_monotonic(node* const* fresh, std::size_t count) {
-    bool rising = true;
-    bool falling = true;
-    for (std::size_t i = 1; i < count && (rising || falling); ++i) {
-        rising = rising && fresh[i - 1]->inf <= fresh[i]->inf;
-        falling = falling && fresh[i - 1]->inf >= fresh[i]->inf;
-    }
-    return rising || falling;
-}
-
 // The first place in keys[lo, hi) whose value is not below v.
 std::size_t first_not_below(const std::uint64_t* keys, std::size_t lo, std::size_t hi, std::int32_t v) {
     std::uint64_t bound = std::uint64_t{ordered_value(v)} << 32;
@@ -219,7 +206,7 @@ void leaf_batch::link(node* root) {
     std::size_t n = count_;
     std::uint64_t* keys = nullptr;
     std::uint64_t* scratch = nullptr;
-    if (n > small_batch && !already_monotonic(fresh_, n)) {
+    if (n > small_batch) {
         keys = static_cast<std::uint64_t*>(std::malloc(n * sizeof *keys));
         scratch = static_cast<std::uint64_t*>(std::malloc(n * sizeof *scratch));
     }

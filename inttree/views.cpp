@@ -28,37 +28,18 @@ node* pop(stack_item*& st) {
     return item;
 }
 
-// The views write their values straight into the console's buffer, a run
-// of them at a time: a million values take a few hundred calls, not millions.
-struct view_text {
-    static constexpr std::size_t run = 4096;
-    explicit view_text(con::console& console) : c(console), at(con::reserve_output(c, run)), end(at + run) {}
-    con::console& c;
-    char* at;
-    char* end;
-};
-
-void write_out(view_text& t) { con::commit_output(t.c, t.at); }
-
-void make_room(view_text& t, std::size_t size) {
-    if (static_cast<std::size_t>(t.end - t.at) >= size) return;
-    write_out(t);
-    t.at = con::reserve_output(t.c, view_text::run);
-    t.end = t.at + view_text::run;
-}
-
 // Value v in width columns, then after (when not 0), as "%*d" with it.
-void put_value(view_text& t, std::int32_t v, int width, char after = '\0') {
+void put_value(con::output_run& t, std::int32_t v, int width, char after = '\0') {
     constexpr std::size_t widest = 16; // width 4 at most, 11 characters, one after
-    make_room(t, widest);
+    t.room(widest);
     t.at = con::format_int(t.at, v, width);
     if (after != '\0') *t.at++ = after;
 }
 
-void put_spaces(view_text& t, long long count) {
+void put_spaces(con::output_run& t, long long count) {
     // A deep tree indents by millions of columns.
     while (count > 0) {
-        make_room(t, 1);
+        t.room(1);
         auto n = static_cast<std::size_t>(std::min<long long>(count, t.end - t.at));
         std::memset(t.at, ' ', n);
         t.at += n;
@@ -68,7 +49,7 @@ void put_spaces(view_text& t, long long count) {
 
 // In-order walk; first_side picks which child counts as "smaller".
 void print_in_order(con::console& c, node* p, node* node::*first_side, node* node::*second_side) {
-    view_text t{c};
+    con::output_run t{c};
     std::vector<node*> pending;
     while (p != nullptr || !pending.empty()) {
         while (p != nullptr) {
@@ -81,7 +62,7 @@ void print_in_order(con::console& c, node* p, node* node::*first_side, node* nod
         put_value(t, p->inf, 4, ' ');
         p = p->*second_side;
     }
-    write_out(t);
+    t.done();
 }
 
 } // namespace
@@ -102,7 +83,7 @@ void print_tree(con::console& c, node* root) {
         con::write(c, no_memory);
         return;
     }
-    view_text t{c};
+    con::output_run t{c};
     put_value(t, root->inf, 4);
     node* p = root;
     bool go_left = true;
@@ -117,7 +98,7 @@ void print_tree(con::console& c, node* root) {
             if (p->left != nullptr && p->right != nullptr) {
                 if (!push(st, p)) {
                     while (st != nullptr) pop(st);
-                    write_out(t);
+                    t.done();
                     con::write(c, no_memory);
                     return;
                 }
@@ -129,7 +110,7 @@ void print_tree(con::console& c, node* root) {
         p = pop(st);
         if (p->right != nullptr) go_left = false;
     }
-    write_out(t);
+    t.done();
 }
 
 void print_ascending(con::console& c, node* p) { print_in_order(c, p, &node::left, &node::right); }
@@ -141,7 +122,7 @@ void print_sideways(con::console& c, node* p, int indent) {
         node* item;
         long long indent;
     };
-    view_text t{c};
+    con::output_run t{c};
     std::vector<frame> pending;
     long long depth_indent = indent;
     while (p != nullptr || !pending.empty()) {
@@ -158,7 +139,7 @@ void print_sideways(con::console& c, node* p, int indent) {
         p = top.item->right;
         depth_indent = top.indent + 2;
     }
-    write_out(t);
+    t.done();
 }
 
 } // namespace inttree

@@ -55,57 +55,41 @@ private:
 bool read_elements(con::console& c, int* mas, std::int64_t n) {
     con::write(c, "Vvod elementov mas\n");
     prompts p(n);
-    // The prompts go straight into the console's buffer, a run at a time.
-    constexpr std::size_t run = 4096;
-    char* out = con::reserve_output(c, run);
-    char* end = out + run;
+    con::output_run out(c);
     for (std::int64_t i = 0; i < n; ++i) {
         p.start_row(i);
         for (std::int64_t j = 0; j < n; ++j) {
-            if (static_cast<std::size_t>(end - out) < prompts::widest) {
-                con::commit_output(c, out);
-                out = con::reserve_output(c, run);
-                end = out + run;
-            }
-            std::size_t len = p.put(out, j);
+            out.room(prompts::widest);
+            std::size_t len = p.put(out.at, j);
             int& element = mas[i * n + j];
             // An answer typed ahead is read at once; the prompt before it stays.
             if (con::read_int_ahead(c, element)) {
-                out += len;
+                out.at += len;
                 continue;
             }
             // Otherwise the validated read writes the prompt, waits for the
             // answer and asks again after an error.
             char prompt[prompts::widest];
-            std::memcpy(prompt, out, len);
-            con::commit_output(c, out);
+            std::memcpy(prompt, out.at, len);
+            out.done();
             if (!con::ask_int(c, {.prompt = {prompt, len}, .error = error_text}, element)) return false;
-            out = con::reserve_output(c, run);
-            end = out + run;
         }
     }
-    con::commit_output(c, out);
+    out.done();
     return true;
 }
 
 void print_rows(con::console& c, const int* mas, std::int64_t n) {
-    // Values go straight into the console's buffer, a run of them at a time.
-    constexpr std::size_t run = 4096;
     constexpr std::size_t widest = 12; // a line break or a space, then "-2147483648"
-    char* out = con::reserve_output(c, run);
-    char* end = out + run;
+    con::output_run out(c);
     for (std::int64_t i = 0; i < n; ++i) {
         const int* row = mas + i * n;
         for (std::int64_t j = -1; j < n; ++j) {
-            if (static_cast<std::size_t>(end - out) < widest) {
-                con::commit_output(c, out);
-                out = con::reserve_output(c, run);
-                end = out + run;
-            }
-            out = j < 0 ? std::copy_n("\n", 1, out) : con::format_int(out, row[j], 5);
+            out.room(widest);
+            out.at = j < 0 ? std::copy_n("\n", 1, out.at) : con::format_int(out.at, row[j], 5);
         }
     }
-    con::commit_output(c, out);
+    out.done();
 }
 
 } // namespace

@@ -11,7 +11,8 @@ namespace stringsort {
 namespace {
 
 // Lines are short as a rule: a block takes thousands of them, and a longer
-// line gets a block of its own size.
+// line gets a block of its own size. One allocation per line instead took
+// 386 M instructions against 307 M for 200,000 lines sorted (callgrind).
 constexpr std::size_t block_size = std::size_t{64} * 1024;
 
 // The free tail of the newest block, grown to hold at least `wanted`

@@ -123,19 +123,12 @@ void print_students(con::console& c, const student* a, std::int32_t num_d) {
     }
     con::write(c, "Студенты:\n"_cp);
     write_header(c);
-    // Rows go straight into the console's buffer, a run of them at a time.
-    constexpr std::size_t run = 4096;
-    char* out = con::reserve_output(c, run);
-    char* end = out + run;
+    con::output_run out(c);
     for (std::int32_t i = 0; i < num_d; ++i) {
-        if (static_cast<std::size_t>(end - out) < widest_row) {
-            con::commit_output(c, out);
-            out = con::reserve_output(c, run);
-            end = out + run;
-        }
-        out = format_row(out, a[i]);
+        out.room(widest_row);
+        out.at = format_row(out.at, a[i]);
     }
-    con::commit_output(c, out);
+    out.done();
 }
 
 // The sorts.

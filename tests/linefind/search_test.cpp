@@ -156,7 +156,7 @@ TEST(FindNext, GivesUpSkippingOnAHostileText) {
     std::string str = half + 'b' + half;
     string_finder finder{str};
     EXPECT_EQ(find_next(finder, text.data(), text.data() + text.size()), nullptr);
-    EXPECT_TRUE(finder.use_memmem);
+    EXPECT_TRUE(finder.linear_only);
     text += 'b' + half;
     const char* hit = find_next(finder, text.data(), text.data() + text.size());
     EXPECT_EQ(hit, text.data() + text.size() - str.size());
@@ -167,7 +167,7 @@ TEST(FindNext, KeepsSkippingWhereTheFirstByteIsRare) {
     text += "needle";
     string_finder finder{std::string_view("needle")};
     EXPECT_EQ(find_next(finder, text.data(), text.data() + text.size()), text.data() + 1'000'000);
-    EXPECT_FALSE(finder.use_memmem);
+    EXPECT_FALSE(finder.linear_only);
 }
 
 TEST_F(SearchFile, RepeatedHitsLineBreakAndTailAfterTheLastFullStop) {
