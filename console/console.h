@@ -189,8 +189,6 @@ std::string unread(const console& c);
 // converted from Windows-1251 and typed lines to Windows-1251 when the
 // console's character set is UTF-8; otherwise bytes pass through unchanged.
 void use_cp1251(console& c);
-// True when the console's character set is UTF-8.
-bool utf8_console(const console& c);
 // True when the console passes bytes through unchanged, with no character
 // set of its own (a POSIX locale other than UTF-8); false where typed lines
 // may be UTF-8 text (a UTF-8 locale, and Windows, whose console and files of

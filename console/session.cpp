@@ -109,8 +109,6 @@ void use_cp1251(console& c) {
     s.convert_cp1251 = shows_utf8(s);
 }
 
-bool utf8_console(const console& c) { return shows_utf8(state_of(c)); }
-
 bool bytes_only(const console& c) {
     const console_state& s = state_of(c);
     return !s.utf8 && !s.utf8_lines;

@@ -77,15 +77,19 @@ termios line_mode{};
 termios key_mode{};
 struct sigaction before[std::size(ending_signals)];
 
+void set_handler(int sig, void (*handler)(int)) {
+    struct sigaction act {};
+    act.sa_handler = handler;
+    ::sigemptyset(&act.sa_mask);
+    ::sigaction(sig, &act, nullptr);
+}
+
 void on_signal(int sig) {
     int saved_errno = errno;
     ::tcsetattr(key_fd, TCSANOW, &line_mode);
     // The signal then takes its usual course: with the default action, and
     // unblocked, it ends or stops the program right here.
-    struct sigaction usual {};
-    usual.sa_handler = SIG_DFL;
-    ::sigemptyset(&usual.sa_mask);
-    ::sigaction(sig, &usual, nullptr);
+    set_handler(sig, SIG_DFL);
     sigset_t just_this;
     ::sigemptyset(&just_this);
     ::sigaddset(&just_this, sig);
@@ -93,10 +97,7 @@ void on_signal(int sig) {
     ::sigprocmask(SIG_UNBLOCK, &just_this, nullptr);
     // Only a stop comes back here, when the program is continued: the wait
     // goes on in one-key mode.
-    struct sigaction again {};
-    again.sa_handler = on_signal;
-    ::sigemptyset(&again.sa_mask);
-    ::sigaction(sig, &again, nullptr);
+    set_handler(sig, on_signal);
     ::tcsetattr(key_fd, TCSANOW, &key_mode);
     errno = saved_errno;
 }
@@ -104,11 +105,8 @@ void on_signal(int sig) {
 void catch_signals() {
     for (std::size_t i = 0; i < std::size(ending_signals); ++i) {
         ::sigaction(ending_signals[i], nullptr, &before[i]);
-        if (before[i].sa_handler == SIG_IGN) continue; // ignored signals stay ignored
-        struct sigaction act {};
-        act.sa_handler = on_signal;
-        ::sigemptyset(&act.sa_mask);
-        ::sigaction(ending_signals[i], &act, nullptr);
+        // Ignored signals stay ignored.
+        if (before[i].sa_handler != SIG_IGN) set_handler(ending_signals[i], on_signal);
     }
 }
 

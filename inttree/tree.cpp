@@ -77,13 +77,13 @@ namespace {
 // A batch this small is linked one leaf at a time.
 constexpr std::size_t small_batch = 64;
 
+std::uint32_t ordered_value(std::int32_t v) { return static_cast<std::uint32_t>(v) ^ 0x80000000u; }
+
 // key: the value as an unsigned number of the same order, above the leaf's
 // place in the queue.
 std::uint64_t batch_key(const node* p, std::size_t i) {
-    return (std::uint64_t{static_cast<std::uint32_t>(p->inf) ^ 0x80000000u} << 32) | i;
+    return (std::uint64_t{ordered_value(p->inf)} << 32) | i;
 }
-
-std::uint32_t ordered_value(std::int32_t v) { return static_cast<std::uint32_t>(v) ^ 0x80000000u; }
 
 // Sorts keys by their top 32 bits, a byte at a time from the lowest; each
 // pass keeps the order of equal bytes, so equal values stay in the order
@@ -118,16 +118,8 @@ node* build_subtree(node* const* fresh, const std::uint64_t* keys, std::size_t l
 
 // The first place in keys[lo, hi) whose value is not below v.
 std::size_t first_not_below(const std::uint64_t* keys, std::size_t lo, std::size_t hi, std::int32_t v) {
-    std::uint64_t bound = std::uint64_t{ordered_value(v)} << 32;
-    while (lo < hi) {
-        std::size_t mid = lo + (hi - lo) / 2;
-        if (keys[mid] < bound) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
-    }
-    return lo;
+    return static_cast<std::size_t>(
+        std::lower_bound(keys + lo, keys + hi, std::uint64_t{ordered_value(v)} << 32) - keys);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "blocks.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdlib>
 #include <cstring>
 
@@ -73,15 +72,6 @@ static_assert(spaces.size() == count_width && text_width <= count_width);
 // Writes the spaces that right-align a field of size bytes in width columns.
 void pad(con::console& c, std::size_t size, std::size_t width) {
     if (size < width) con::write(c, spaces.substr(0, width - size));
-}
-
-void put_count(con::console& c, std::int64_t count) {
-    char digits[24];
-    auto [end, ec] = std::to_chars(digits, digits + sizeof digits, count);
-    (void)ec; // 24 characters hold every 64-bit value
-    auto len = static_cast<std::size_t>(end - digits);
-    pad(c, len, count_width);
-    con::write(c, std::string_view(digits, len));
 }
 
 // The hash of a text; equal texts have equal hashes.
@@ -265,7 +255,7 @@ void print_sentences(con::console& c, const sentence_list& list) {
         } else {
             con::write(c, text);
         }
-        put_count(c, node->count);
+        con::put_int(c, node->count, count_width);
         con::put_char(c, '\n');
         node = node->next;
     } while (node != store.head);

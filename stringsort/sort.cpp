@@ -20,10 +20,6 @@ void tree_add(index* t, index size, index pos) {
     for (index j = pos + 1; j <= size; j += j & (0 - j)) ++t[j];
 }
 
-void tree_remove(index* t, index size, index pos) {
-    for (index j = pos + 1; j <= size; j += j & (0 - j)) --t[j];
-}
-
 // How many were counted at positions below pos.
 index tree_below(const index* t, index pos) {
     index sum = 0;
@@ -47,7 +43,7 @@ index tree_take(index* t, index size, index k) {
             k -= t[pos];
         }
     }
-    tree_remove(t, size, pos);
+    for (index j = pos + 1; j <= size; j += j & (0 - j)) --t[j];
     return pos;
 }
 

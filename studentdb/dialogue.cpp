@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace studentdb {
@@ -81,25 +82,15 @@ void report_search(con::console& c, const student& stud) {
 } // namespace
 
 student* add_students(con::console& c, student* a, std::int32_t* num_d) {
-    std::int32_t i = 0;
-    if (a == nullptr) {
-        a = make_room(nullptr, 0);
-        if (a == nullptr) {
-            con::write(c, no_memory);
-            return nullptr;
-        }
-    } else {
-        i = *num_d;
-    }
+    // The empty collection holds no array, and a count of 0.
+    std::int32_t i = a == nullptr ? 0 : *num_d;
     for (;;) {
-        if (i > 0) {
-            student* bigger = make_room(a, i);
-            if (bigger == nullptr) {
-                con::write(c, no_memory);
-                break;
-            }
-            a = bigger;
+        student* bigger = make_room(a, i);
+        if (bigger == nullptr) {
+            con::write(c, no_memory);
+            break;
         }
+        a = bigger;
         if (!read_student(c, a[i])) break;
         ++i;
         con::write(c, "Продолжить ввод? Да-д\n"_cp);
@@ -174,7 +165,8 @@ void sort_by_street(student* a, std::int32_t num_d) {
 student find_student(con::console& c) {
     student none{};
     bool absent = false;
-    std::FILE* f = open_students_file(absent);
+    auto close = [](std::FILE* f) { std::fclose(f); };
+    std::unique_ptr<std::FILE, decltype(close)> f(open_students_file(absent), close);
     if (f == nullptr) {
         con::write(c, "\xAD\n");
         return none;
@@ -182,23 +174,15 @@ student find_student(con::console& c) {
     con::write(c, "Введите имя студента:\n"_cp);
     con::discard(c);
     std::string line;
-    if (!con::read_text(c, line)) {
-        std::fclose(f);
-        return none;
-    }
+    if (!con::read_text(c, line)) return none;
     char str[text_size];
     set_text(str, line);
     std::string_view wanted = text_of(str);
     // A read error, like the end of the file or an incomplete last record,
     // ends the search without a match.
     student temp;
-    while (std::fread(&temp, sizeof temp, 1, f) == 1) {
-        if (text_of(temp.name) == wanted) {
-            std::fclose(f);
-            return temp;
-        }
-    }
-    std::fclose(f);
+    while (std::fread(&temp, sizeof temp, 1, f.get()) == 1)
+        if (text_of(temp.name) == wanted) return temp;
     return none;
 }
 

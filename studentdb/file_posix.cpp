@@ -230,20 +230,19 @@ bool write_students_file(const student* a, std::int32_t num_d) {
         bool closed = errno == EACCES || errno == EPERM || errno == EROFS;
         return exists && closed && write_in_place(target, a, num_d);
     }
-    if (exists) {
-        identity given = give_identity(fd, old);
-        if (given != identity::given) {
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return given == identity::refused && write_in_place(target, a, num_d);
-        }
-    }
-    bool ok = write_records(fd, a, num_d);
-    if (ok && exists && !copy_attributes(fd, target)) {
+    // The new file cannot be what the old one was: dropped, and the old one
+    // rewritten in place where that is allowed.
+    auto in_place_instead = [&](bool allowed) {
         ::close(fd);
         ::unlink(temporary.c_str());
-        return write_in_place(target, a, num_d);
+        return allowed && write_in_place(target, a, num_d);
+    };
+    if (exists) {
+        identity given = give_identity(fd, old);
+        if (given != identity::given) return in_place_instead(given == identity::refused);
     }
+    bool ok = write_records(fd, a, num_d);
+    if (ok && exists && !copy_attributes(fd, target)) return in_place_instead(true);
     ok = ok && ::fsync(fd) == 0;
     // close may report a write error that the file system deferred.
     if (::close(fd) != 0) ok = false;
