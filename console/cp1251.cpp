@@ -28,8 +28,11 @@ void append_utf8(std::string& out, std::uint32_t cp) {
     out.append(bytes, put_utf8(bytes, cp));
 }
 
+constexpr long invalid = -1;
+constexpr long cut_short = -2; // the text ends within a sequence, valid so far
+
 struct decoded {
-    long cp;         // the code point, or -1 for an invalid subpart
+    long cp;         // the code point, or below 0: invalid, cut_short
     std::size_t len; // the bytes taken: the sequence, or the maximal invalid subpart
 };
 
@@ -58,12 +61,12 @@ decoded decode_utf8(std::string_view text) {
         if (b == 0xF0) low = 0x90;
         if (b == 0xF4) high = 0x8F;
     } else {
-        return {-1, 1};
+        return {invalid, 1};
     }
     for (std::size_t k = 1; k <= extra; ++k) {
-        if (k >= text.size()) return {-1, k};
+        if (k >= text.size()) return {cut_short, k};
         auto next = static_cast<unsigned char>(text[k]);
-        if (next < low || next > high) return {-1, k};
+        if (next < low || next > high) return {invalid, k};
         cp = (cp << 6) | (next & 0x3Fu);
         low = 0x80;
         high = 0xBF;
@@ -78,6 +81,8 @@ std::size_t utf8_sequence(std::string_view text) {
     decoded d = decode_utf8(text);
     return d.cp < 0 ? 0 : d.len;
 }
+
+bool utf8_cut_short(std::string_view text) { return !text.empty() && decode_utf8(text).cp == cut_short; }
 
 void append_as_utf8(std::string& out, std::string_view bytes) {
     while (!bytes.empty()) {

@@ -21,6 +21,9 @@ char* put_utf8(char* out, std::uint32_t cp);
 // The length of the valid UTF-8 sequence at the start of text (1 to 4), or
 // 0 when text does not start with one.
 std::size_t utf8_sequence(std::string_view text);
+// Whether text is the beginning of a valid UTF-8 sequence that its end cuts
+// short, which the next bytes may complete.
+bool utf8_cut_short(std::string_view text);
 
 // Windows-1251 texts written readably in the source: "Ошибка!\n"_cp is the
 // Windows-1251 form of that UTF-8 literal, converted at compile time, as a

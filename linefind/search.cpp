@@ -288,33 +288,14 @@ struct utf8_tally {
     std::size_t held_size = 0;
 };
 
-// Whether the n bytes at p, fewer than the sequence its first byte starts,
-// are its beginning, which the next bytes may complete.
-bool starts_cut_sequence(const unsigned char* p, std::size_t n) {
-    unsigned b = p[0];
-    std::size_t need = b >= 0xC2 && b <= 0xDF   ? 2
-                       : b >= 0xE0 && b <= 0xEF ? 3
-                       : b >= 0xF0 && b <= 0xF4 ? 4
-                                                : 0;
-    if (n >= need) return false;
-    // The second byte's range depends on the lead byte, as in every valid sequence.
-    unsigned low = b == 0xE0 ? 0xA0 : b == 0xF0 ? 0x90 : 0x80;
-    unsigned high = b == 0xED ? 0x9F : b == 0xF4 ? 0x8F : 0xBF;
-    for (std::size_t k = 1; k < n; ++k) {
-        if (p[k] < low || p[k] > high) return false;
-        low = 0x80;
-        high = 0xBF;
-    }
-    return true;
-}
-
 // Counts what starts at p (n bytes, n > 0): the bytes taken, or 0 for a
 // sequence that the n bytes cut short.
 std::size_t tally_one(utf8_tally& t, const unsigned char* p, std::size_t n) {
-    std::size_t len = con::utf8_sequence(std::string_view(reinterpret_cast<const char*>(p), n));
+    std::string_view text(reinterpret_cast<const char*>(p), n);
+    std::size_t len = con::utf8_sequence(text);
     if (len > 1) ++t.sequences;
     if (len > 0) return len;
-    if (starts_cut_sequence(p, n)) return 0;
+    if (con::utf8_cut_short(text)) return 0;
     ++t.stray;
     return 1;
 }
