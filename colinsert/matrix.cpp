@@ -1,6 +1,5 @@
 #include "colinsert.h"
 
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 

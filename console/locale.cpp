@@ -9,16 +9,22 @@
 
 namespace con {
 
+namespace {
+
+// The first of the variables that choose the character set that is set to
+// something, in the order setlocale takes them for LC_CTYPE; null when none is.
+const char* chosen_locale() {
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"})
+        if (const char* name = std::getenv(variable); name != nullptr && *name != '\0') return name;
+    return nullptr;
+}
+
+} // namespace
+
 // True when the locale's name, as the environment gives it, names UTF-8 as
-// its codeset ("xx_YY.UTF-8", "xx_YY.utf8@variant", in any case). The
-// variables are taken in the order setlocale takes them for LC_CTYPE.
+// its codeset ("xx_YY.UTF-8", "xx_YY.utf8@variant", in any case).
 bool locale_name_is_utf8() {
-    const char* name = nullptr;
-    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        name = std::getenv(variable);
-        if (name != nullptr && *name != '\0') break;
-        name = nullptr;
-    }
+    const char* name = chosen_locale();
     if (name == nullptr) return false;
     const char* dot = std::strchr(name, '.');
     if (dot == nullptr) return false;
@@ -30,14 +36,7 @@ bool locale_name_is_utf8() {
     return named("UTF-8") || named("UTF8");
 }
 
-// True when none of the variables that choose the character set is set to
-// anything: the C locale by default, not by choice.
-bool no_locale_chosen() {
-    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char* name = std::getenv(variable);
-        if (name != nullptr && *name != '\0') return false;
-    }
-    return true;
-}
+// The C locale by default, not by choice.
+bool no_locale_chosen() { return chosen_locale() == nullptr; }
 
 } // namespace con

@@ -1,8 +1,6 @@
 #include "maxcut.h"
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -10,8 +10,10 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <utility>
 #if defined(__linux__)
@@ -28,19 +30,6 @@ constexpr const char* file_name = "students.dat";
 // in the working directory.
 std::string directory_of(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
 
-// The text of the symbolic link at path, or false.
-bool read_link(const std::string& path, std::string& text) {
-    for (std::size_t size = 256;; size *= 2) {
-        text.resize(size);
-        ssize_t got = ::readlink(path.c_str(), text.data(), size);
-        if (got < 0) return false;
-        if (static_cast<std::size_t>(got) < size) {
-            text.resize(static_cast<std::size_t>(got));
-            return true;
-        }
-    }
-}
-
 // The file a save replaces: students.dat, or, where that is a symbolic link,
 // the end of its chain of links, which may not exist yet (the save then
 // creates it). False where there is nothing a save may replace: a
@@ -52,8 +41,10 @@ bool save_target(std::string& path) {
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
         if (S_ISREG(st.st_mode)) return true;
-        std::string to;
-        if (!S_ISLNK(st.st_mode) || !read_link(path, to) || to.empty()) return false;
+        if (!S_ISLNK(st.st_mode)) return false;
+        std::error_code error;
+        std::string to = std::filesystem::read_symlink(path, error).string();
+        if (error || to.empty()) return false;
         // A relative link is read from the directory that holds it.
         if (to[0] != '/') to.insert(0, directory_of(path));
         path = std::move(to);

@@ -9,9 +9,7 @@
 #endif
 #include "file_system.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
