@@ -32,16 +32,17 @@ bool locale_is_utf8() {
     return utf8;
 }
 
-// False when no byte came: end of input, an error, or the short timeout
-// while the rest of a key is collected.
-bool read_key_byte(int fd, unsigned char& b) {
+// A read that a signal interrupts is tried again.
+ssize_t read_fd(int fd, void* data, std::size_t size) {
     for (;;) {
-        ssize_t got = ::read(fd, &b, 1);
-        if (got == 1) return true;
-        if (got < 0 && errno == EINTR) continue;
-        return false;
+        ssize_t got = ::read(fd, data, size);
+        if (got >= 0 || errno != EINTR) return got;
     }
 }
+
+// False when no byte came: end of input, an error, or the short timeout
+// while the rest of a key is collected.
+bool read_key_byte(int fd, unsigned char& b) { return read_fd(fd, &b, 1) == 1; }
 
 // The continuation bytes announced by a UTF-8 lead byte.
 int utf8_tail(unsigned char b) {
@@ -118,12 +119,8 @@ void release_signals() {
 } // namespace
 
 std::size_t read_input(console_state& s, char* data, std::size_t size) {
-    for (;;) {
-        ssize_t got = ::read(s.in_fd, data, size);
-        if (got > 0) return static_cast<std::size_t>(got);
-        if (got < 0 && errno == EINTR) continue;
-        return 0;
-    }
+    ssize_t got = read_fd(s.in_fd, data, size);
+    return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
 bool write_output(console_state& s, const char* data, std::size_t size) {
