@@ -1,5 +1,6 @@
 #include "colinsert.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 

@@ -42,29 +42,21 @@ bool fill(console_state& s) {
     return true;
 }
 
-// True when text is valid UTF-8 and holds at least one non-ASCII byte.
-bool is_utf8_text(std::string_view text) {
-    bool beyond_ascii = false;
-    for (std::size_t i = 0; i < text.size();) {
-        if (static_cast<unsigned char>(text[i]) < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t len = utf8_sequence(text.substr(i));
-        if (len == 0) return false;
-        beyond_ascii = true;
-        i += len;
-    }
-    return beyond_ascii;
-}
-
-// A UTF-8 byte order mark, as some editors put at the start of a file.
-constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
-
 bool has_high_byte(std::string_view text) {
     return std::any_of(text.begin(), text.end(),
                        [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; });
 }
+
+// True when text is valid UTF-8 and holds at least one non-ASCII byte.
+bool is_utf8_text(std::string_view text) {
+    if (!has_high_byte(text)) return false;
+    for (std::size_t i = 0, len = 0; i < text.size(); i += len)
+        if ((len = utf8_sequence(text.substr(i))) == 0) return false;
+    return true;
+}
+
+// A UTF-8 byte order mark, as some editors put at the start of a file.
+constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 
 void set_line(console_state& s, std::size_t begin, std::size_t end) {
     if (s.first_line) {
