@@ -88,11 +88,16 @@ struct output_run {
     static constexpr std::size_t run = 4096;
     explicit output_run(console& console) : c(console) {}
     // Makes room for size more bytes at `at` (at most run): hands over what
-    // is written and takes fresh room when fewer are left.
-    void room(std::size_t size);
+    // is written and takes fresh room when fewer are left. Inline, since it
+    // runs once per value (maxcut 750x750: 187 M instructions against 208 M
+    // out of line; callgrind).
+    void room(std::size_t size) {
+        if (static_cast<std::size_t>(end - at) < size) take_room();
+    }
     // Hands over what is written; a later room() takes fresh room.
     void done();
     console& c;
+    void take_room();
     char* at = nullptr;
     char* end = nullptr;
 };

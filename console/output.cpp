@@ -136,8 +136,7 @@ void commit_output(console& c, const char* end) {
     }
 }
 
-void output_run::room(std::size_t size) {
-    if (at != nullptr && static_cast<std::size_t>(end - at) >= size) return;
+void output_run::take_room() {
     done();
     at = reserve_output(c, run);
     end = at + run;
