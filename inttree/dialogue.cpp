@@ -33,7 +33,6 @@ void print_view(con::console& c, node* root, std::int32_t choice) {
     if (choice == 5) print_sideways(c, root, 0);
 }
 
-
 // The values typed until the person says the adding is over; they are
 // queued in batch and linked by the caller.
 void read_values(con::console& c, node* root, leaf_batch& batch) {

@@ -337,9 +337,9 @@ std::vector<std::string> int_answers(const std::string& typed, bool ahead) {
 TEST(ReadIntAhead, GivesWhatReadIntGivesOnRandomAndHostileLines) {
     // Every blank, both signs, digits, a character that is none of them,
     // and numbers that overflow; the input may be cut anywhere.
-    const std::string pieces[] = {" ",  "\t", "\n",  "\r", "\v", "\f",         "+",          "-",
-                                  "0",  "7",  "x",   "-5", "+0", "2147483648", "-2147483649", "99999999999",
-                                  "12", "\n\n", "--", "+-3"};
+    const std::string pieces[] = {" ",           "\t",          "\n", "\r",   "\v", "\f", "+",
+                                  "-",           "0",           "7",  "x",    "-5", "+0", "2147483648",
+                                  "-2147483649", "99999999999", "12", "\n\n", "--", "+-3"};
     std::uint32_t seed = 12345;
     auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
     for (int round = 0; round < 3000; ++round) {
