@@ -37,36 +37,26 @@ void add_bytes(console_state& s, const char* data, std::size_t size) {
     }
 }
 
-// "00" to "99": numbers are written two digits at a time.
-constexpr auto digit_pairs = [] {
-    std::array<char, 200> pairs{};
-    for (std::size_t i = 0; i < 100; ++i) {
-        pairs[2 * i] = static_cast<char>('0' + i / 10);
-        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
+// The eight decimal digits of v (below 10^8) as the bytes of a word, the
+// first digit in the lowest byte, each as its value: the four-digit halves
+// are split into pairs and the pairs into digits in all lanes at once.
+std::uint64_t eight_digits(std::uint32_t v) {
+    std::uint64_t x = v / 10000 | std::uint64_t{v % 10000} << 32;
+    std::uint64_t hundreds = (x * 10486 >> 20) & 0x0000007f0000007f;
+    x = hundreds | (x - hundreds * 100) << 16;
+    std::uint64_t tens = (x * 103 >> 10) & 0x000f000f000f000f;
+    return tens | (x - tens * 10) << 8;
+}
 
-constexpr auto powers_of_ten = [] {
-    std::array<std::uint64_t, 20> powers{};
-    std::uint64_t power = 1;
-    for (auto& p : powers) {
-        p = power;
-        power *= 10;
-    }
-    return powers;
-}();
+constexpr std::uint64_t digits_chunk = 100000000;
 
-// The digits of magnitude, ending at end.
-template <class Unsigned> void put_digits(char* end, Unsigned magnitude) {
-    for (; magnitude >= 100; magnitude /= 100) {
-        end -= 2;
-        std::memcpy(end, &digit_pairs[static_cast<std::size_t>(magnitude % 100) * 2], 2);
-    }
-    if (magnitude >= 10) {
-        std::memcpy(end - 2, &digit_pairs[static_cast<std::size_t>(magnitude) * 2], 2);
+// Stores the eight bytes of word at out, its lowest byte first.
+void store_digits(char* out, std::uint64_t word) {
+    word |= 0x3030303030303030;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, &word, 8);
     } else {
-        end[-1] = static_cast<char>('0' + magnitude);
+        for (int i = 0; i < 8; ++i) out[i] = static_cast<char>(word >> (8 * i));
     }
 }
 
@@ -158,25 +148,35 @@ void put_char(console& c, char ch) {
     append_output(s, &ch, 1);
 }
 
+// Numbers of nine digits or more: the digits before the last eight first,
+// then those eight.
+[[gnu::noinline]] char* format_long(char* out, std::int64_t value, std::uint64_t magnitude, int width) {
+    auto high = static_cast<std::int64_t>(magnitude / digits_chunk);
+    out = format_int(out, value < 0 ? -high : high, width - 8);
+    store_digits(out, eight_digits(static_cast<std::uint32_t>(magnitude % digits_chunk)));
+    return out + 8;
+}
+
 char* format_int(char* out, std::int64_t value, int width) {
     std::uint64_t magnitude =
         value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    // The count of digits from the count of bits: log10(2) is about 1233 / 4096.
-    auto guess = static_cast<std::size_t>(std::bit_width(magnitude | 1) * 1233 >> 12);
-    int digits = static_cast<int>(guess) + ((magnitude | 1) >= powers_of_ten[guess] ? 1 : 0);
-    int len = digits + (value < 0 ? 1 : 0);
-    for (int pad = width - len; pad > 0; --pad) *out++ = ' ';
-    if (value < 0) *out = '-';
-    char* const end = out + len;
-    // Digits counted from the bits, and made in 32-bit arithmetic where the
-    // value fits: maxcut 1500×1500 takes 21% fewer instructions than counting
-    // digits one by one and dividing in 64 bits (callgrind, 726 M against 919 M).
-    if (magnitude <= UINT32_MAX) {
-        put_digits(end, static_cast<std::uint32_t>(magnitude));
-    } else {
-        put_digits(end, magnitude);
+    if (magnitude >= digits_chunk) return format_long(out, value, magnitude, width);
+    // Eight digits at a time, without a division per digit or a table, in
+    // a function that calls none: maxcut 750×750 takes 165 M instructions
+    // against 187 M with a digit pair at a time (callgrind), 3000×3000 0.253 s
+    // of CPU against 0.263 s (least of 9 runs, perf stat).
+    std::uint64_t digits = eight_digits(static_cast<std::uint32_t>(magnitude));
+    // Leading zeros are zero bytes; the last digit stays even when it is one.
+    int zeros = std::countr_zero(digits | std::uint64_t{1} << 56) / 8;
+    int len = 8 - zeros + (value < 0 ? 1 : 0);
+    if (int pad = width - len; pad > 0) {
+        // Spaces eight at a time: out has room for width + 20 characters.
+        for (int i = 0; i < pad; i += 8) std::memcpy(out + i, "        ", 8);
+        out += pad;
     }
-    return end;
+    if (value < 0) *out++ = '-';
+    store_digits(out, digits >> (8 * zeros));
+    return out + 8 - zeros;
 }
 
 void put_int(console& c, std::int64_t value, int width) {

@@ -14,7 +14,10 @@ namespace {
 constexpr std::string_view error_text = "Eror, vvedeno nevernoe znachenie\n";
 
 // The elements' prompts, "mas[i][j] = ", put together from the row's part
-// and the column's, each in a piece whose last byte holds its length.
+// and the column's, each in a piece whose last byte holds its length:
+// 3000×3000 takes 0.25 s of CPU against 0.31 s formatting both numbers of
+// every prompt (least of 7 runs, perf stat; 750×750 165 M instructions
+// against 230 M, callgrind).
 class prompts {
 public:
     static constexpr std::size_t piece = 16;

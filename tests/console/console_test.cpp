@@ -192,13 +192,16 @@ TEST(Output, NothingIsWrittenAfterEndOfInput) {
 
 TEST(Output, PutIntMatchesPrintf) {
     memory_console m("");
-    const std::int32_t values[] = {0, 7, -7, 123, -45, 99999, 2147483647, INT32_MIN};
+    // Around every eighth digit, where the digits are made in another word.
+    const std::int64_t values[] = {0,           7,          -7,        123,       -45,
+                                   99999999,    -100000000, 100000001, INT32_MIN, 10000000000000000,
+                                   -9999999999, INT64_MAX,  INT64_MIN};
     std::string expected;
-    for (std::int32_t v : values) {
-        for (int width : {0, 3, 5, 12}) {
+    for (std::int64_t v : values) {
+        for (int width : {0, 3, 5, 9, 12, 25}) {
             put_int(m.c, v, width);
             char text[32];
-            std::snprintf(text, sizeof text, "%*d", width, v);
+            std::snprintf(text, sizeof text, "%*lld", width, static_cast<long long>(v));
             expected += text;
         }
     }
