@@ -18,12 +18,6 @@ std::string utf8_to_cp1251(std::string_view text);
 // Writes the UTF-8 form of the code point cp (at most U+10FFFF, 1 to 4
 // bytes) at out; returns the end of what it wrote.
 char* put_utf8(char* out, std::uint32_t cp);
-// The length of the valid UTF-8 sequence at the start of text (1 to 4), or
-// 0 when text does not start with one.
-std::size_t utf8_sequence(std::string_view text);
-// Whether text is the beginning of a valid UTF-8 sequence that its end cuts
-// short, which the next bytes may complete.
-bool utf8_cut_short(std::string_view text);
 
 // Windows-1251 texts written readably in the source: "Ошибка!\n"_cp is the
 // Windows-1251 form of that UTF-8 literal, converted at compile time, as a
@@ -55,6 +49,61 @@ constexpr int unicode_to_cp1251(std::uint32_t cp) {
     return -1;
 }
 
+inline constexpr long invalid = -1;
+inline constexpr long cut_short = -2; // the text ends within a sequence, valid so far
+
+struct decoded {
+    long cp;         // the code point, or below 0: invalid, cut_short
+    std::size_t len; // the bytes taken: the sequence, or the maximal invalid subpart
+};
+
+// Decodes the UTF-8 at the start of text (not empty). The well-formed
+// sequences of the Unicode standard: the second byte's range depends on the
+// lead byte, which excludes overlong forms, surrogates and values past
+// U+10FFFF at the earliest byte; an invalid sequence ends there.
+constexpr decoded decode_utf8(std::string_view text) {
+    auto b = static_cast<unsigned char>(text[0]);
+    if (b < 0x80) return {b, 1};
+    std::size_t extra = 0;
+    std::uint32_t cp = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+        extra = 1;
+        cp = b & 0x1Fu;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        extra = 2;
+        cp = b & 0x0Fu;
+        if (b == 0xE0) low = 0xA0;
+        if (b == 0xED) high = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        extra = 3;
+        cp = b & 0x07u;
+        if (b == 0xF0) low = 0x90;
+        if (b == 0xF4) high = 0x8F;
+    } else {
+        return {invalid, 1};
+    }
+    for (std::size_t k = 1; k <= extra; ++k) {
+        if (k >= text.size()) return {cut_short, k};
+        auto next = static_cast<unsigned char>(text[k]);
+        if (next < low || next > high) return {invalid, k};
+        cp = (cp << 6) | (next & 0x3Fu);
+        low = 0x80;
+        high = 0xBF;
+    }
+    return {static_cast<long>(cp), extra + 1};
+}
+
+// Takes the character at the start of text (not empty): its Windows-1251
+// byte, or -1 for one that Windows-1251 lacks and for each maximal invalid
+// subpart of the UTF-8.
+constexpr int take_cp1251(std::string_view& text) {
+    decoded d = decode_utf8(text);
+    text.remove_prefix(d.len);
+    return d.cp < 0 ? -1 : unicode_to_cp1251(static_cast<std::uint32_t>(d.cp));
+}
+
 template <std::size_t N> struct utf8_literal {
     char text[N]{};
     constexpr utf8_literal(const char (&s)[N]) {
@@ -68,30 +117,11 @@ template <std::size_t N> struct cp1251_text {
 };
 
 template <utf8_literal S> constexpr auto to_cp1251() {
-    constexpr std::size_t n = sizeof(S.text);
-    cp1251_text<n> out{};
-    std::size_t i = 0;
-    while (i + 1 < n) {
-        auto b = static_cast<unsigned char>(S.text[i]);
-        std::uint32_t cp = 0;
-        int extra = 0;
-        if (b < 0x80) {
-            cp = b;
-        } else if ((b & 0xE0) == 0xC0) {
-            cp = b & 0x1Fu;
-            extra = 1;
-        } else if ((b & 0xF0) == 0xE0) {
-            cp = b & 0x0Fu;
-            extra = 2;
-        } else {
-            throw "not a Windows-1251 character";
-        }
-        for (int k = 1; k <= extra; ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(S.text[i + static_cast<std::size_t>(k)]) & 0x3Fu);
-        int byte = unicode_to_cp1251(cp);
+    cp1251_text<sizeof(S.text)> out{};
+    for (std::string_view rest(S.text, sizeof(S.text) - 1); !rest.empty();) {
+        int byte = take_cp1251(rest);
         if (byte < 0) throw "not a Windows-1251 character";
         out.bytes[out.size++] = static_cast<char>(byte);
-        i += 1 + static_cast<std::size_t>(extra);
     }
     return out;
 }
@@ -99,6 +129,19 @@ template <utf8_literal S> constexpr auto to_cp1251() {
 template <utf8_literal S> inline constexpr auto cp1251_storage = to_cp1251<S>();
 
 } // namespace detail
+
+// The length of the valid UTF-8 sequence at the start of text (1 to 4), or
+// 0 when text does not start with one.
+inline std::size_t utf8_sequence(std::string_view text) {
+    if (text.empty()) return 0;
+    detail::decoded d = detail::decode_utf8(text);
+    return d.cp < 0 ? 0 : d.len;
+}
+// Whether text is the beginning of a valid UTF-8 sequence that its end cuts
+// short, which the next bytes may complete.
+inline bool utf8_cut_short(std::string_view text) {
+    return !text.empty() && detail::decode_utf8(text).cp == detail::cut_short;
+}
 
 template <detail::utf8_literal S> constexpr std::string_view operator""_cp() {
     return {detail::cp1251_storage<S>.bytes, detail::cp1251_storage<S>.size};
