@@ -1,6 +1,7 @@
 // The console on POSIX systems: reads and writes on file descriptors, the
 // locale's character set, and the key wait in the terminal's one-key mode.
 #include "blocks.h"
+#include "cp1251.h"
 #include "state.h"
 
 #include <cerrno>
@@ -44,21 +45,14 @@ ssize_t read_fd(int fd, void* data, std::size_t size) {
 // while the rest of a key is collected.
 bool read_key_byte(int fd, unsigned char& b) { return read_fd(fd, &b, 1) == 1; }
 
-// The continuation bytes announced by a UTF-8 lead byte.
-int utf8_tail(unsigned char b) {
-    if (b >= 0xC2 && b <= 0xDF) return 1;
-    if (b >= 0xE0 && b <= 0xEF) return 2;
-    if (b >= 0xF0 && b <= 0xF4) return 3;
-    return 0;
-}
-
 // A key may send several bytes: a letter outside ASCII, or Escape with a
 // control sequence ("[" with parameters up to a final byte, or "O" and one
 // byte). The wait takes them all and nothing typed after them.
 void take_rest_of_key(int fd, unsigned char first) {
     unsigned char b = 0;
     if (first != 0x1B) {
-        for (int k = utf8_tail(first); k > 0 && read_key_byte(fd, b); --k) {}
+        std::string key(1, static_cast<char>(first));
+        while (utf8_cut_short(key) && read_key_byte(fd, b)) key += static_cast<char>(b);
         return;
     }
     if (!read_key_byte(fd, b)) return;

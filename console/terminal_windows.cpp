@@ -12,6 +12,7 @@
 #define NOMINMAX
 #endif
 #include "blocks.h"
+#include "cp1251.h"
 #include "state.h"
 
 #include <algorithm>
@@ -83,14 +84,8 @@ std::size_t read_bytes(console_state& s, char* data, std::size_t size) {
 // The length of the end of text that starts a UTF-8 sequence but does not
 // complete it; 0 when the text ends with a whole character.
 std::size_t cut_sequence(std::string_view text) {
-    for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
-        auto b = static_cast<unsigned char>(text[text.size() - back]);
-        if (b < 0x80) return 0;
-        if (b >= 0xC0) {
-            std::size_t need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
-            return need > back ? back : 0;
-        }
-    }
+    for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back)
+        if (utf8_cut_short(text.substr(text.size() - back))) return back;
     return 0;
 }
 
