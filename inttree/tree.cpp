@@ -54,17 +54,11 @@ void link_leaf(node* root, node* fresh, descent_hint& hint) {
     }
     for (;;) {
         fetch_grandchildren(p);
-        node* left = p->left;
-        node* right = p->right;
-        bool go_left = n < p->inf;
-        if (go_left) {
-            hi = p->inf;
-        } else {
-            lo = p->inf;
-        }
-        node* next = go_left ? left : right;
+        const bool go_left = n < p->inf;
+        (go_left ? hi : lo) = p->inf;
+        node*& next = go_left ? p->left : p->right;
         if (next == nullptr) {
-            (go_left ? p->left : p->right) = fresh;
+            next = fresh;
             hint = {fresh, lo, hi};
             return;
         }
@@ -210,10 +204,7 @@ void leaf_batch::link(node* root) {
     }
     std::free(keys);
     std::free(scratch);
-    std::free(static_cast<void*>(fresh_));
-    fresh_ = nullptr;
-    count_ = 0;
-    room_ = 0;
+    count_ = 0; // the table stays for the next leaves
     hint_ = {};
     queueing_ = false;
     direction_ = 0;
