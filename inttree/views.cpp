@@ -13,8 +13,7 @@ namespace {
 bool push(stack_item*& st, node* item) {
     auto* frame = static_cast<stack_item*>(std::malloc(sizeof(stack_item)));
     if (frame == nullptr) return false;
-    frame->item = item;
-    frame->next = st;
+    *frame = stack_item{item, st};
     st = frame;
     return true;
 }

@@ -100,8 +100,8 @@ std::uint64_t key_chunk(const char* p) {
     std::uint64_t chunk = 0;
     for (unsigned k = 0; k < 8; ++k) {
         const auto byte = static_cast<unsigned char>(p[k]);
-        chunk = chunk << 8u | (byte ^ 0x80u);
-        if (byte == 0) return chunk << (8u * (7u - k));
+        chunk |= std::uint64_t{byte ^ 0x80u} << (56u - 8u * k);
+        if (byte == 0) break;
     }
     return chunk;
 }
