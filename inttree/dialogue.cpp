@@ -10,12 +10,6 @@ namespace {
 
 constexpr std::string_view bad_value = "Vvedeno nevernoe znachenie!\nPovtorite vvod: ";
 
-// Writes text followed by a line break, as puts does.
-void put_line(con::console& c, std::string_view text) {
-    con::write(c, text);
-    con::put_char(c, '\n');
-}
-
 constexpr con::int_question menu_choice{.error = bad_value, .min = 0, .max = 6};
 constexpr con::int_question value_to_add{.error = bad_value};
 
@@ -97,24 +91,24 @@ node* delete_root(con::console& c, node* root) {
 
 node* delete_element(con::console& c, node* root) {
     if (root == nullptr) {
-        put_line(c, "Net kornja! \n");
+        con::write(c, "Net kornja! \n\n");
         con::wait_key(c);
         return nullptr;
     }
-    put_line(c, "Vvedite element dlja udalenija: ");
+    con::write(c, "Vvedite element dlja udalenija: \n");
     std::int32_t num = 0;
     con::got g = con::read_int(c, num);
     if (g == con::got::end) return root;
     if (g == con::got::retry) {
         // Not a number: no node can hold it.
-        put_line(c, "Iskomy element ne najden!\n");
+        con::write(c, "Iskomy element ne najden!\n\n");
         con::discard(c);
         return root;
     }
     if (root->inf == num) return delete_root(c, root);
     found_node victim = find_with_parent(root, num);
     if (victim.at == nullptr) {
-        put_line(c, "Iskomy element ne najden!\n");
+        con::write(c, "Iskomy element ne najden!\n\n");
         return root;
     }
     unlink_child(victim.parent, victim.at);

@@ -54,17 +54,11 @@ void link_leaf(node* root, node* fresh, descent_hint& hint) {
     }
     for (;;) {
         fetch_grandchildren(p);
-        node* left = p->left;
-        node* right = p->right;
-        bool go_left = n < p->inf;
-        if (go_left) {
-            hi = p->inf;
-        } else {
-            lo = p->inf;
-        }
-        node* next = go_left ? left : right;
+        const bool go_left = n < p->inf;
+        (go_left ? hi : lo) = p->inf;
+        node*& next = go_left ? p->left : p->right;
         if (next == nullptr) {
-            (go_left ? p->left : p->right) = fresh;
+            next = fresh;
             hint = {fresh, lo, hi};
             return;
         }
@@ -103,7 +97,7 @@ void sort_keys(std::uint64_t* keys, std::uint64_t* scratch, std::size_t n) {
 // coming gives: the earliest on top, a Cartesian tree by time over the
 // value order, built with a stack of the right spine.
 node* build_subtree(node* const* fresh, const std::uint64_t* keys, std::size_t lo, std::size_t hi,
-                    std::uint32_t* spine) {
+                    std::uint64_t* spine) {
     std::size_t depth = 0;
     for (std::size_t k = lo; k < hi; ++k) {
         auto t = static_cast<std::uint32_t>(keys[k]);
@@ -128,12 +122,10 @@ leaf_batch::~leaf_batch() { std::free(static_cast<void*>(fresh_)); }
 
 void leaf_batch::add(node* root, node* fresh) {
     if (!queueing_) {
-        std::int32_t v = fresh->inf;
-        int turn = !linked_any_ || v == last_ ? 0 : v > last_ ? 1 : -1;
+        const std::int32_t v = fresh->inf;
+        const int turn = hint_.at == nullptr || v == hint_.at->inf ? 0 : v > hint_.at->inf ? 1 : -1;
         if (direction_ == 0 || turn == 0 || turn == direction_) {
             if (direction_ == 0) direction_ = turn;
-            linked_any_ = true;
-            last_ = v;
             link_leaf(root, fresh, hint_);
             return;
         }
@@ -163,7 +155,7 @@ namespace {
 // Hangs the sorted leaves below the existing tree: one walk down it, each
 // empty place taking the subtree of the leaves whose values lead there.
 void place_batch(node* root, node* const* fresh, std::size_t count, const std::uint64_t* keys,
-                 std::uint32_t* spine) {
+                 std::uint64_t* spine) {
     struct place {
         node* at;
         std::uint32_t lo;
@@ -202,32 +194,20 @@ void leaf_batch::link(node* root) {
         keys = static_cast<std::uint64_t*>(std::malloc(n * sizeof *keys));
         scratch = static_cast<std::uint64_t*>(std::malloc(n * sizeof *scratch));
     }
-    std::uint32_t* spine = nullptr;
     if (keys != nullptr && scratch != nullptr) {
         for (std::size_t i = 0; i < n; ++i) keys[i] = batch_key(fresh_[i], i);
         sort_keys(keys, scratch, n);
-        // The sort's scratch gives its room to the stack of the right spine.
-        std::free(scratch);
-        scratch = nullptr;
-        spine = static_cast<std::uint32_t*>(std::malloc(n * sizeof *spine));
-    }
-    if (spine == nullptr) {
-        for (std::size_t i = 0; i < n; ++i) link_leaf(root, fresh_[i], hint_);
+        // The sort's scratch then holds the stack of the right spine.
+        place_batch(root, fresh_, n, keys, scratch);
     } else {
-        hint_ = {};
-        place_batch(root, fresh_, n, keys, spine);
+        for (std::size_t i = 0; i < n; ++i) link_leaf(root, fresh_[i], hint_);
     }
-    std::free(spine);
     std::free(keys);
     std::free(scratch);
-    std::free(static_cast<void*>(fresh_));
-    fresh_ = nullptr;
-    count_ = 0;
-    room_ = 0;
+    count_ = 0; // the table stays for the next leaves
     hint_ = {};
     queueing_ = false;
     direction_ = 0;
-    linked_any_ = false;
 }
 
 found_node find_with_parent(node* root, std::int32_t num) {

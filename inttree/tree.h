@@ -90,11 +90,9 @@ private:
     node** fresh_ = nullptr; // queued leaves in the order they came
     std::size_t count_ = 0;
     std::size_t room_ = 0;
-    descent_hint hint_;       // for leaves linked one at a time
-    bool queueing_ = false;   // a value has turned: every later one is queued
-    int direction_ = 0;       // of the values linked so far: 1 rising, -1 falling, 0 not yet known
-    bool linked_any_ = false; // a value has been linked at once
-    std::int32_t last_ = 0;   // the last value linked at once
+    descent_hint hint_;     // at the leaf linked last, for leaves linked one at a time
+    bool queueing_ = false; // a value has turned: every later one is queued
+    int direction_ = 0;     // of the values linked so far: 1 rising, -1 falling, 0 not yet known
 };
 
 // The first node holding num on the way down from root, and the node it

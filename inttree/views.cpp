@@ -13,8 +13,7 @@ namespace {
 bool push(stack_item*& st, node* item) {
     auto* frame = static_cast<stack_item*>(std::malloc(sizeof(stack_item)));
     if (frame == nullptr) return false;
-    frame->item = item;
-    frame->next = st;
+    *frame = stack_item{item, st};
     st = frame;
     return true;
 }
@@ -64,25 +63,9 @@ void print_in_order(con::console& c, node* p, node* node::*first_side, node* nod
     t.done();
 }
 
-} // namespace
-
-void print_tree(con::console& c, node* root) {
-    if (root == nullptr) return;
-    if (root->left == nullptr && root->right == nullptr) {
-        con::put_int(c, root->inf, 3);
-        return;
-    }
-    // Only nodes with two children are pushed: they alone leave a right
-    // subtree for later. The root's bottom frame ends the walk when popped.
-    stack_item* st = nullptr;
-    bool stacked = push(st, root);
-    if (stacked && root->left != nullptr && root->right != nullptr) stacked = push(st, root);
-    if (!stacked) {
-        while (st != nullptr) pop(st);
-        con::write(c, no_memory);
-        return;
-    }
-    con::output_run t{c};
+// The pre-order walk from the root, whose frames are on st; false when a
+// frame cannot be had, the values so far written.
+bool walk_pre_order(con::output_run& t, stack_item*& st, node* root) {
     put_value(t, root->inf, 4);
     node* p = root;
     bool go_left = true;
@@ -94,14 +77,7 @@ void print_tree(con::console& c, node* root) {
             // (a leaf ends this loop, and only nodes with two children are
             // popped), which the analyzer cannot see through the stack.
             // NOLINTNEXTLINE(clang-analyzer-core.NullDereference)
-            if (p->left != nullptr && p->right != nullptr) {
-                if (!push(st, p)) {
-                    while (st != nullptr) pop(st);
-                    t.done();
-                    con::write(c, no_memory);
-                    return;
-                }
-            }
+            if (p->left != nullptr && p->right != nullptr && !push(st, p)) return false;
             fetch_grandchildren(p);
             put_value(t, p->inf, 4);
             if (p->left == nullptr && p->right == nullptr) break;
@@ -109,7 +85,28 @@ void print_tree(con::console& c, node* root) {
         p = pop(st);
         if (p->right != nullptr) go_left = false;
     }
+    return true;
+}
+
+} // namespace
+
+void print_tree(con::console& c, node* root) {
+    if (root == nullptr) return;
+    if (root->left == nullptr && root->right == nullptr) {
+        con::put_int(c, root->inf, 3);
+        return;
+    }
+    // Only nodes with two children are pushed: they alone leave a right
+    // subtree for later. The root's bottom frame ends the walk when popped.
+    stack_item* st = nullptr;
+    const bool two_children = root->left != nullptr && root->right != nullptr;
+    con::output_run t{c};
+    const bool whole = push(st, root) && (!two_children || push(st, root)) && walk_pre_order(t, st, root);
     t.done();
+    if (!whole) {
+        while (st != nullptr) pop(st);
+        con::write(c, no_memory);
+    }
 }
 
 void print_ascending(con::console& c, node* p) { print_in_order(c, p, &node::left, &node::right); }
