@@ -87,12 +87,9 @@ void release_tables(tables& t) {
 }
 
 bool read_line(con::console& c, tables& t, int i, int m) {
-    // "Vvedite <i + 1> stroky:\n" in one write.
-    char prompt[48] = "Vvedite ";
-    char* end = con::format_int(prompt + 8, std::int64_t{i} + 1);
-    const std::string_view rest = " stroky:\n";
-    end = std::copy(rest.begin(), rest.end(), end);
-    con::write(c, std::string_view(prompt, static_cast<std::size_t>(end - prompt)));
+    con::write(c, "Vvedite ");
+    con::put_int(c, std::int64_t{i} + 1);
+    con::write(c, " stroky:\n");
     con::discard(c);
     // The line is built in the newest block's free tail, which grows with
     // the characters taken, so a large m costs only what is typed. One
