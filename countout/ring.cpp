@@ -2,7 +2,6 @@
 
 #include "blocks.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -42,23 +41,6 @@ std::int32_t read_up_to(con::console& c, std::int32_t value, std::int32_t most) 
 
 std::int32_t read_positive(con::console& c, std::int32_t value) { return read_up_to(c, value, INT32_MAX); }
 
-namespace {
-
-// The next run of at most most characters of the line. Plain ASCII already
-// typed is taken at once, where under a UTF-8 locale the console decodes a
-// character at a time (a million soldiers under C.UTF-8: 0.182 s of CPU
-// against 0.200 s; perf stat, least of 7 runs).
-con::typed_run next_run(con::console& c, std::size_t most) {
-    std::string_view ahead = con::typed_ahead(c).substr(0, most);
-    if (ahead.empty() || !std::all_of(ahead.begin(), ahead.end(),
-                                      [](char ch) { return static_cast<unsigned char>(ch) < 0x80; }))
-        return con::read_typed_chars(c, most);
-    con::take_typed(c, ahead.size());
-    return {ahead, ahead.size(), ahead.size() - 1};
-}
-
-} // namespace
-
 bool read_name(con::console& c, soldier& s) {
     for (;;) {
         std::size_t at = 0;
@@ -67,7 +49,7 @@ bool read_name(con::console& c, soldier& s) {
         con::discard(c);
         // The characters are taken in runs, as many as the line holds at once.
         while (budget > 0) {
-            con::typed_run run = next_run(c, budget);
+            con::typed_run run = con::read_typed_chars(c, budget);
             if (run.chars == 0) return false;
             run.text.copy(s.name + at, run.text.size());
             last = at + run.last;
