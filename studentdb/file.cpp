@@ -138,9 +138,8 @@ student* load_students(con::console& c, std::int32_t* num_d, file_seen* seen) {
     }
     // Room for the records the file holds, as the array for that count
     // has it, read in one go; a file that grows meanwhile enlarges it.
-    std::size_t guess = records_in(f);
-    std::size_t room = guess > 0 ? capacity_for(static_cast<std::int32_t>(guess)) : capacity_for(0);
-    student* a = guess > 0 ? alloc_records(room) : nullptr;
+    std::size_t room = capacity_for(static_cast<std::int32_t>(records_in(f)));
+    student* a = alloc_records(room);
     if (a == nullptr) {
         // Without room for them all, the records are read as far as the
         // array can grow, and a load that cannot finish ends the run.
