@@ -68,7 +68,6 @@ bool read_name(con::console& c, soldier& s) {
 soldier* build_ring(con::console& c, std::int32_t count) {
     con::write(c, "\nImena soldat:\n");
     soldier* head = nullptr;
-    soldier* last = nullptr;
     // 64 bits, so that the loop also ends for the largest count.
     for (std::int64_t number = 1; number <= count; ++number) {
         soldier* s = new_soldier();
@@ -80,24 +79,17 @@ soldier* build_ring(con::console& c, std::int32_t count) {
         }
         if (s == nullptr || !read_name(c, *s)) {
             if (s != nullptr) free_soldier(s);
-            if (head != nullptr) {
-                last->next = head;
-                head->prev = last;
-                free_ring(head);
-            }
+            if (head != nullptr) free_ring(head);
             return nullptr;
         }
-        if (head == nullptr) {
-            head = s;
-        } else {
-            last->next = s;
-            s->prev = last;
-        }
-        last = s;
+        // The ring stays closed: the new soldier goes last, before the head.
+        soldier* last = head == nullptr ? s : head->prev;
+        if (head == nullptr) head = s;
+        s->prev = last;
+        s->next = head;
+        last->next = s;
+        head->prev = s;
     }
-    if (head == nullptr) return nullptr;
-    last->next = head;
-    head->prev = last;
     return head;
 }
 
