@@ -190,14 +190,6 @@ int run(con::console& c) {
     std::int32_t x = 0;
     while (read_choice(c, x) && x != 0) {
         switch (x) {
-        case 1:
-            sort_by_name(a, num_d);
-            print_students(c, a, num_d);
-            break;
-        case 2:
-            sort_by_street(a, num_d);
-            print_students(c, a, num_d);
-            break;
         case 3: {
             student stud = find_student(c);
             if (!con::ended(c)) report_search(c, stud);
@@ -210,6 +202,9 @@ int run(con::console& c) {
             save_students(c, a, num_d, seen);
             break;
         default:
+            // 1 and 2 sort the array before the listing, 6 lists it as it is.
+            if (x == 1) sort_by_name(a, num_d);
+            if (x == 2) sort_by_street(a, num_d);
             print_students(c, a, num_d);
             break;
         }

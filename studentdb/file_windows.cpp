@@ -140,16 +140,10 @@ std::FILE* open_students_file(bool& absent) {
         ::CloseHandle(file);
         return nullptr;
     }
-    std::FILE* f = ::_fdopen(fd, "rb");
-    if (f == nullptr) {
-        ::_close(fd);
-        return nullptr;
-    }
+    std::FILE* f = nullptr;
     struct _stat64 st {};
-    if (::_fstat64(::_fileno(f), &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
-        std::fclose(f);
-        return nullptr;
-    }
+    if (::_fstat64(fd, &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG) f = ::_fdopen(fd, "rb");
+    if (f == nullptr) ::_close(fd);
     return f;
 }
 
@@ -161,8 +155,7 @@ bool write_students_file(const student* a, std::int32_t num_d) {
     if (fd < 0) return false;
     // _commit flushes the file's data to the disk before the replace.
     bool ok = write_records(fd, a, num_d) && ::_commit(fd) == 0;
-    if (::_close(fd) != 0) ok = false;
-    if (ok) ok = put_in_place(temporary, target);
+    ok = ::_close(fd) == 0 && ok && put_in_place(temporary, target);
     if (!ok) ::_wunlink(temporary.c_str());
     return ok;
 }
