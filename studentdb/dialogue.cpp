@@ -64,8 +64,8 @@ bool read_student(con::console& c, student& s) {
 // Shows the menu and reads a choice from 0 to 6; false at the end of input.
 bool read_choice(con::console& c, std::int32_t& x) {
     con::write(c, "\n0 - выход\n1 - отсортировать в алфавитном порядке по фамилии\n"
-                  "2 - отсортировать в алфавитном порядке по месту жительства\n"_cp);
-    con::write(c, "3 - поиск информации о студенте\n4 - добавить студента\n5 - сохранить информацию\n"
+                  "2 - отсортировать в алфавитном порядке по месту жительства\n"
+                  "3 - поиск информации о студенте\n4 - добавить студента\n5 - сохранить информацию\n"
                   "6 - вывод на экран\n"_cp);
     return con::ask_int(c, {.error = "Повторите ввод!\n"_cp, .min = 0, .max = 6}, x);
 }
@@ -171,12 +171,8 @@ student find_student(con::console& c) {
         con::write(c, "\xAD\n");
         return none;
     }
-    con::write(c, "Введите имя студента:\n"_cp);
-    con::discard(c);
-    std::string line;
-    if (!con::read_text(c, line)) return none;
     char str[text_size];
-    set_text(str, line);
+    if (!read_text(c, "Введите имя студента:\n"_cp, str)) return none;
     std::string_view wanted = text_of(str);
     // A read error, like the end of the file or an incomplete last record,
     // ends the search without a match.
@@ -194,14 +190,6 @@ int run(con::console& c) {
     std::int32_t x = 0;
     while (read_choice(c, x) && x != 0) {
         switch (x) {
-        case 1:
-            sort_by_name(a, num_d);
-            print_students(c, a, num_d);
-            break;
-        case 2:
-            sort_by_street(a, num_d);
-            print_students(c, a, num_d);
-            break;
         case 3: {
             student stud = find_student(c);
             if (!con::ended(c)) report_search(c, stud);
@@ -214,6 +202,9 @@ int run(con::console& c) {
             save_students(c, a, num_d, seen);
             break;
         default:
+            // 1 and 2 sort the array before the listing, 6 lists it as it is.
+            if (x == 1) sort_by_name(a, num_d);
+            if (x == 2) sort_by_street(a, num_d);
             print_students(c, a, num_d);
             break;
         }

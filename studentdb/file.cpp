@@ -69,31 +69,27 @@ std::size_t records_in(std::FILE* f) {
     return std::min(count, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()));
 }
 
-// Fills the array, which has room for room records, from f until the end
-// of the data: end of file or a read error. Returns the number of records
-// read. Without memory for more records
-// the run ends: the collection would hold only part of the file, and a save
-// would then drop the rest.
+// Fills the array, which has room for room (>= 1) records, from f until the
+// end of the data: end of file or a read error. Returns the number of records
+// read. Without memory for more records the run ends: the collection would
+// hold only part of the file, and a save would then drop the rest.
 std::int32_t read_records(con::console& c, std::FILE* f, student*& a, std::size_t room) {
     std::int32_t count = 0;
     for (;;) {
-        if (room == 0) {
-            student* bigger = make_room(a, count);
-            if (bigger == nullptr) {
-                con::write(c, no_memory);
-                con::out_of_memory(c);
-                return 0;
-            }
-            a = bigger;
-            room = capacity_for(count + 1) - static_cast<std::size_t>(count);
-            room = std::min(room, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - count));
-        }
         // A short read means end of file or an error; either ends the data,
         // and a record only partly read is not counted.
         std::size_t got = std::fread(a + count, sizeof(student), room, f);
         count += static_cast<std::int32_t>(got);
         if (got < room) return count;
-        room = 0;
+        student* bigger = make_room(a, count);
+        if (bigger == nullptr) {
+            con::write(c, no_memory);
+            con::out_of_memory(c);
+            return 0;
+        }
+        a = bigger;
+        room = capacity_for(count + 1) - static_cast<std::size_t>(count);
+        room = std::min(room, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - count));
     }
 }
 
@@ -138,9 +134,8 @@ student* load_students(con::console& c, std::int32_t* num_d, file_seen* seen) {
     }
     // Room for the records the file holds, as the array for that count
     // has it, read in one go; a file that grows meanwhile enlarges it.
-    std::size_t guess = records_in(f);
-    std::size_t room = guess > 0 ? capacity_for(static_cast<std::int32_t>(guess)) : capacity_for(0);
-    student* a = guess > 0 ? alloc_records(room) : nullptr;
+    std::size_t room = capacity_for(static_cast<std::int32_t>(records_in(f)));
+    student* a = alloc_records(room);
     if (a == nullptr) {
         // Without room for them all, the records are read as far as the
         // array can grow, and a load that cannot finish ends the run.

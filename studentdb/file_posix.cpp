@@ -82,18 +82,13 @@ identity give_identity(int fd, const struct stat& old) {
     return identity::given;
 }
 
+#if defined(__linux__)
 // True where the file carries an access list beyond its mode bits: a new
 // file would not have it, and the users it names would lose their access.
 bool has_access_list(const std::string& path) {
-#if defined(__linux__)
     return ::getxattr(path.c_str(), "system.posix_acl_access", nullptr, 0) > 0;
-#else
-    (void)path;
-    return false;
-#endif
 }
 
-#if defined(__linux__)
 // Calls get (a listxattr or getxattr) into text, growing it while the
 // attribute grows meanwhile; false with errno set where get failed.
 template <class Get> bool read_attribute(std::string& text, Get get) {
@@ -109,7 +104,6 @@ template <class Get> bool read_attribute(std::string& text, Get get) {
         if (errno != ERANGE) return false;
     }
 }
-#endif
 
 // Gives the new file every extended attribute of the old one: the user's
 // own, and security labels and capabilities where the system has them.
@@ -117,7 +111,6 @@ template <class Get> bool read_attribute(std::string& text, Get get) {
 // file. False where one cannot be read or set: the replace would lose it.
 // The access list is not among them: a file with one is rewritten in place.
 bool copy_attributes(int fd, const std::string& target) {
-#if defined(__linux__)
     std::string names;
     if (!read_attribute(names,
                         [&](char* to, std::size_t size) { return ::listxattr(target.c_str(), to, size); }))
@@ -140,12 +133,17 @@ bool copy_attributes(int fd, const std::string& target) {
             continue;
         if (::fsetxattr(fd, name, value.data(), value.size(), 0) != 0) return false;
     }
-#else
-    (void)fd;
-    (void)target;
-#endif
     return true;
 }
+#else
+// Without extended attributes a new file has nothing of the old one to lose.
+bool has_access_list(const std::string&) { return false; }
+bool copy_attributes(int, const std::string&) { return true; }
+#endif
+
+// Closes fd after its writes, which succeeded where ok: close may report a
+// write error that the file system deferred.
+bool close_after(int fd, bool ok) { return ::close(fd) == 0 && ok; }
 
 // Rewrites the file at target in place: the records over the old bytes, the
 // file cut to their length, and the data synced. The file stays the same
@@ -157,11 +155,8 @@ bool write_in_place(const std::string& target, const student* a, std::int32_t nu
     if (fd < 0) return false;
     struct stat st {};
     auto size = static_cast<off_t>(num_d) * static_cast<off_t>(sizeof(student));
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && write_records(fd, a, num_d) &&
-              ::ftruncate(fd, size) == 0 && ::fsync(fd) == 0;
-    // close may report a write error that the file system deferred.
-    if (::close(fd) != 0) ok = false;
-    return ok;
+    return close_after(fd, ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && write_records(fd, a, num_d) &&
+                               ::ftruncate(fd, size) == 0 && ::fsync(fd) == 0);
 }
 
 // Makes the rename itself durable. Some file systems cannot sync a
@@ -234,11 +229,7 @@ bool write_students_file(const student* a, std::int32_t num_d) {
     }
     bool ok = write_records(fd, a, num_d);
     if (ok && exists && !copy_attributes(fd, target)) return in_place_instead(true);
-    ok = ok && ::fsync(fd) == 0;
-    // close may report a write error that the file system deferred.
-    if (::close(fd) != 0) ok = false;
-    if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) ok = false;
-    if (!ok) {
+    if (!close_after(fd, ok && ::fsync(fd) == 0) || ::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
     }

@@ -32,20 +32,19 @@ bool replaceable(DWORD attributes) {
     return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
 }
 
-// Makes path a full one: ReplaceFileW needs to know the directory the file
-// is in, and some implementations do not find it in a bare name.
-bool full_path(std::wstring& path) {
-    std::wstring full(MAX_PATH, L'\0');
+// Sets path to what get(buffer, size) writes, a path as the system calls
+// give it: its length, 0 for a failure, or the room needed when too small.
+template <class Get> bool get_path(std::wstring& path, Get get) {
+    std::wstring got(MAX_PATH, L'\0');
     for (;;) {
-        DWORD length =
-            ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        DWORD length = get(got.data(), static_cast<DWORD>(got.size()));
         if (length == 0) return false;
-        if (length < full.size()) {
-            full.resize(length);
-            path = std::move(full);
+        if (length < got.size()) {
+            got.resize(length);
+            path = std::move(got);
             return true;
         }
-        full.resize(length); // too small: length is the room needed
+        got.resize(length);
     }
 }
 
@@ -58,22 +57,19 @@ bool save_target(std::wstring& path) {
     DWORD attributes = ::GetFileAttributesW(file_name);
     if (attributes == INVALID_FILE_ATTRIBUTES) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
     if (!replaceable(attributes)) return false;
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return full_path(path);
+    // A full path: ReplaceFileW needs to know the directory the file is in,
+    // and some implementations do not find it in a bare name.
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        return get_path(
+            path, [](wchar_t* to, DWORD size) { return ::GetFullPathNameW(file_name, size, to, nullptr); });
     HANDLE file = ::CreateFileW(file_name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    std::wstring final_path(MAX_PATH, L'\0');
-    DWORD length = 0;
-    for (;;) {
-        length = ::GetFinalPathNameByHandleW(file, final_path.data(), static_cast<DWORD>(final_path.size()),
-                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length < final_path.size()) break;
-        final_path.resize(length); // too small: length is the room needed
-    }
+    bool got = get_path(path, [&](wchar_t* to, DWORD size) {
+        return ::GetFinalPathNameByHandleW(file, to, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    });
     ::CloseHandle(file);
-    if (length == 0) return false;
-    final_path.resize(length);
-    path = final_path;
+    if (!got) return false;
     attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && replaceable(attributes);
 }
@@ -144,16 +140,10 @@ std::FILE* open_students_file(bool& absent) {
         ::CloseHandle(file);
         return nullptr;
     }
-    std::FILE* f = ::_fdopen(fd, "rb");
-    if (f == nullptr) {
-        ::_close(fd);
-        return nullptr;
-    }
+    std::FILE* f = nullptr;
     struct _stat64 st {};
-    if (::_fstat64(::_fileno(f), &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
-        std::fclose(f);
-        return nullptr;
-    }
+    if (::_fstat64(fd, &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG) f = ::_fdopen(fd, "rb");
+    if (f == nullptr) ::_close(fd);
     return f;
 }
 
@@ -165,8 +155,7 @@ bool write_students_file(const student* a, std::int32_t num_d) {
     if (fd < 0) return false;
     // _commit flushes the file's data to the disk before the replace.
     bool ok = write_records(fd, a, num_d) && ::_commit(fd) == 0;
-    if (::_close(fd) != 0) ok = false;
-    if (ok) ok = put_in_place(temporary, target);
+    ok = ::_close(fd) == 0 && ok && put_in_place(temporary, target);
     if (!ok) ::_wunlink(temporary.c_str());
     return ok;
 }
