@@ -270,8 +270,6 @@ constexpr std::uint64_t utf8_margin = 100;
 struct utf8_tally {
     std::uint64_t sequences = 0;
     std::uint64_t stray = 0;
-    unsigned char held[3] = {}; // a sequence cut short at the end of the last piece
-    std::size_t held_size = 0;
 };
 
 // Counts what starts at p (n bytes, n > 0): the bytes taken, or 0 for a
@@ -286,32 +284,11 @@ std::size_t tally_one(utf8_tally& t, const unsigned char* p, std::size_t n) {
     return 1;
 }
 
-// Counts the next n bytes of the text, after those counted before.
-void tally(utf8_tally& t, const char* text, std::size_t n) {
+// Counts the next n bytes of the text, after those counted before. Returns
+// how many bytes at the end it left: a sequence cut short, to be counted
+// again with the bytes that follow it.
+std::size_t tally(utf8_tally& t, const char* text, std::size_t n) {
     const auto* p = reinterpret_cast<const unsigned char*>(text);
-    if (t.held_size > 0) {
-        // The held bytes and enough of the new ones for any sequence that
-        // starts among the held ones.
-        unsigned char joined[6];
-        std::size_t added = std::min<std::size_t>(n, 3);
-        std::memcpy(joined, t.held, t.held_size);
-        std::memcpy(joined + t.held_size, p, added);
-        std::size_t m = t.held_size + added;
-        std::size_t i = 0;
-        while (i < t.held_size) {
-            std::size_t len = tally_one(t, joined + i, m - i);
-            if (len == 0) {
-                // Still cut short: the new bytes are all part of it.
-                std::memmove(t.held, joined + i, m - i);
-                t.held_size = m - i;
-                return;
-            }
-            i += len;
-        }
-        p += i - t.held_size;
-        n -= i - t.held_size;
-        t.held_size = 0;
-    }
     // Eight ASCII bytes skipped at a time took more instructions, not fewer
     // (78 M against 60 M, the case below), so they go a byte at a time.
     while (n > 0) {
@@ -332,14 +309,11 @@ void tally(utf8_tally& t, const char* text, std::size_t n) {
             continue;
         }
         std::size_t len = tally_one(t, p, n);
-        if (len == 0) {
-            std::memcpy(t.held, p, n);
-            t.held_size = n;
-            return;
-        }
+        if (len == 0) return n;
         p += len;
         n -= len;
     }
+    return 0;
 }
 
 bool is_utf8(const utf8_tally& t) { return t.sequences > 0 && t.sequences / utf8_margin >= t.stray; }
@@ -356,14 +330,19 @@ bool never_utf8(const utf8_tally& t, std::uint64_t rest) {
 bool text_is_utf8(const reader& f) {
     char piece[std::size_t{64} * 1024];
     utf8_tally t;
+    std::size_t left = 0; // the bytes the last piece left, moved to the front
     for (std::uint64_t at = 0;;) {
-        std::ptrdiff_t got = read_file_at(f.fd, piece, sizeof piece, at);
+        std::ptrdiff_t got = read_file_at(f.fd, piece + left, sizeof piece - left, at);
         if (got <= 0) break;
-        auto n = static_cast<std::size_t>(got);
+        at += static_cast<std::uint64_t>(got);
+        std::size_t n = left + static_cast<std::size_t>(got);
         const auto* mark = static_cast<const char*>(std::memchr(piece, end_of_text, n));
-        tally(t, piece, mark == nullptr ? n : static_cast<std::size_t>(mark - piece));
-        if (mark != nullptr) break;
-        at += n;
+        if (mark != nullptr) {
+            tally(t, piece, static_cast<std::size_t>(mark - piece));
+            break;
+        }
+        left = tally(t, piece, n);
+        std::memmove(piece, piece + n - left, left);
         if (never_utf8(t, f.file_size > at ? f.file_size - at : 0)) return false;
     }
     return is_utf8(t);
@@ -531,11 +510,12 @@ void search_regular(reader& f, searcher& s) {
 void search_stream(reader& f, searcher* s, std::size_t count, utf8_tally* t) {
     std::size_t searched = 0; // bytes of data known to hold no full stop
     for (;;) {
-        if (t != nullptr) tally(*t, f.data + searched, f.size - searched);
+        // A sequence cut short, which the tally leaves, holds no full stop.
+        std::size_t left = t == nullptr ? 0 : tally(*t, f.data + searched, f.size - searched);
         if (const char* last = last_full_stop(f.data + searched, f.size - searched))
             take_sentences(f, static_cast<std::size_t>(last + 1 - f.data), s, count);
         if (search_ends(f, s, count)) return;
-        searched = f.size;
+        searched = f.size - left;
         read_more(f);
     }
 }
