@@ -29,15 +29,6 @@ bool ask_file(con::console& c, text_file& file) {
     }
 }
 
-void report(con::console& c, const sentence_list& list) {
-    if (list.head() == nullptr) {
-        con::write(c, "Строк с таким элементом не найдено!\n"_cp);
-        return;
-    }
-    con::write(c, "Строка                                               Количество таких строк\n"_cp);
-    print_sentences(c, list);
-}
-
 // The string step, the search and its report. Where the console knows
 // characters the string is taken as UTF-8 text, to be searched in whatever
 // form the file holds; where it passes bytes only, as its bytes. False when
@@ -53,7 +44,12 @@ bool search_and_report(con::console& c, text_file& file) {
     sentence_list list;
     search(file, str, list);
     if (file.out_of_memory()) return false;
-    report(c, list);
+    if (list.head() == nullptr) {
+        con::write(c, "Строк с таким элементом не найдено!\n"_cp);
+    } else {
+        con::write(c, "Строка                                               Количество таких строк\n"_cp);
+        print_sentences(c, list);
+    }
     return true;
 }
 
@@ -74,8 +70,8 @@ int run(con::console& c) {
     con::use_cp1251(c);
     for (;;) {
         text_file file;
-        if (!ask_file(c, file)) return file.out_of_memory() ? con::out_of_memory(c) : 0;
-        if (!search_and_report(c, file)) return file.out_of_memory() ? con::out_of_memory(c) : 0;
+        if (!ask_file(c, file) || !search_and_report(c, file))
+            return file.out_of_memory() ? con::out_of_memory(c) : 0;
         con::write(c, "Продолжить поиск? y/n\n"_cp);
         con::discard(c);
         if (con::read_char(c) != 'y') return 0;

@@ -132,38 +132,29 @@ std::size_t join_line_breaks(char* data, std::size_t n) {
 // Makes room for at least need more bytes in data. A buffer more than half
 // full, which only a file that is not read again leaves, is doubled, so
 // that each read takes at least half of it: a sentence longer than a block
-// is kept whole, and moving it costs no more than reading it did. False
-// when there is no memory for that.
+// is kept whole, and moving it costs no more than reading it did. False,
+// with out_of_memory set, when there is no memory for that.
 bool make_room(reader& f, std::size_t need) {
     while (f.size > f.capacity / 2 || f.capacity - f.size < need) {
-        if (f.capacity > SIZE_MAX / 2) return false;
-        auto* bigger = static_cast<char*>(std::realloc(f.data, f.capacity * 2));
-        if (bigger == nullptr) return false;
+        auto* bigger =
+            f.capacity > SIZE_MAX / 2 ? nullptr : static_cast<char*>(std::realloc(f.data, f.capacity * 2));
+        if (bigger == nullptr) {
+            f.out_of_memory = true;
+            return false;
+        }
         f.data = bigger;
         f.capacity *= 2;
     }
     return true;
 }
 
-// Appends the next bytes of the file to data as they are. A read error
-// ends the text as the end of the file does.
-bool read_bytes(reader& f) {
-    if (!make_room(f, 1)) return false;
-    std::ptrdiff_t got = read_file(f.fd, f.data + f.size, f.capacity - f.size);
-    if (got > 0) {
-        f.size += static_cast<std::size_t>(got);
-    } else {
-        f.at_end = true;
-    }
-    return true;
-}
-
 constexpr std::uint32_t replacement = 0xFFFD;
 
-// Converts UTF-16 bytes to UTF-8 at the end of data, which has room for
+// Converts n UTF-16 bytes to UTF-8 at the end of data, which has room for
 // utf16_growth bytes per two bytes and one character more. Half of a
 // surrogate pair without its other half becomes U+FFFD.
-void convert_utf16(reader& f, const unsigned char* in, std::size_t n) {
+void convert_utf16(reader& f, const char* bytes, std::size_t n) {
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
     char* out = f.data + f.size;
     for (const unsigned char* end = in + n; in < end; ++in) {
         if (f.held_byte < 0) {
@@ -192,30 +183,33 @@ void convert_utf16(reader& f, const unsigned char* in, std::size_t n) {
     f.size = static_cast<std::size_t>(out - f.data);
 }
 
-// Reads the next bytes of a UTF-16 text and appends them to data as UTF-8.
-// At the end, half a surrogate pair becomes U+FFFD; a last odd byte is no
-// character.
-bool read_utf16(reader& f) {
-    if (!make_room(f, 2 * utf16_growth + 4)) return false;
-    std::size_t most = std::min(f.raw_capacity, (f.capacity - f.size - 4) / utf16_growth * 2);
-    std::ptrdiff_t got = read_file(f.fd, f.raw, most);
-    if (got > 0) {
-        convert_utf16(f, reinterpret_cast<const unsigned char*>(f.raw), static_cast<std::size_t>(got));
-    } else {
+// Appends the next bytes of the file to data: as they are, or those of a
+// UTF-16 text converted to UTF-8. A read error ends the text as the end of
+// the file does. At the end, half a surrogate pair becomes U+FFFD; a last
+// odd byte is no character.
+void read_raw(reader& f) {
+    if (!make_room(f, f.utf16 ? 2 * utf16_growth + 4 : 1)) return;
+    std::size_t room = f.capacity - f.size;
+    std::ptrdiff_t got = f.utf16
+                             ? read_file(f.fd, f.raw, std::min(f.raw_capacity, (room - 4) / utf16_growth * 2))
+                             : read_file(f.fd, f.data + f.size, room);
+    if (got <= 0) {
         f.at_end = true;
         if (f.held_high != 0)
             f.size = static_cast<std::size_t>(con::put_utf8(f.data + f.size, replacement) - f.data);
+    } else if (f.utf16) {
+        convert_utf16(f, f.raw, static_cast<std::size_t>(got));
+    } else {
+        f.size += static_cast<std::size_t>(got);
     }
-    return true;
 }
 
-// Reads the next part of the text after the bytes kept. False when there
-// is no memory for it.
-bool read_more(reader& f) {
+// Reads the next part of the text after the bytes kept, cut at a character
+// 0x1A. out_of_memory is set when there is no memory for it.
+void read_more(reader& f) {
     std::size_t from = f.size;
-    if (!(f.utf16 ? read_utf16(f) : read_bytes(f))) return false;
+    read_raw(f);
     cut_at_end_of_text(f, from);
-    return true;
 }
 
 // Drops the first n bytes of data.
@@ -234,40 +228,33 @@ enum class text_form { bytes, utf8, utf16 };
 // the later ones. Returns the text's form when a mark says it, else bytes
 // (nothing decided yet).
 text_form take_byte_order_mark(reader& f, bool text_console) {
-    while (f.size < 3 && !f.at_end)
-        if (!read_bytes(f)) {
-            f.out_of_memory = true;
-            return text_form::bytes;
-        }
+    while (f.size < 3 && !f.at_end && !f.out_of_memory) read_raw(f);
+    if (f.out_of_memory) return text_form::bytes;
     auto mark = [&f](std::string_view bytes) {
         return f.size >= bytes.size() && std::memcmp(f.data, bytes.data(), bytes.size()) == 0;
     };
+    text_form form = text_form::bytes;
     if (mark("\xFF\xFE") || mark("\xFE\xFF")) {
         f.utf16 = true;
         f.big_endian = f.data[0] == '\xFE';
         // Converted bytes are not at their file offsets.
         f.rereadable = false;
+        // The bytes read so far are the first to convert, into a new buffer.
+        f.raw = f.data;
         f.raw_capacity = f.capacity;
-        f.raw = static_cast<char*>(std::malloc(f.raw_capacity));
-        if (f.raw == nullptr) {
-            f.out_of_memory = true;
-            return text_form::utf16;
-        }
+        f.data = static_cast<char*>(std::malloc(f.capacity));
         std::size_t n = f.size - 2;
-        std::memcpy(f.raw, f.data + 2, n);
         f.size = 0;
-        if (!make_room(f, n / 2 * utf16_growth + 4)) {
-            f.out_of_memory = true;
-            return text_form::utf16;
-        }
-        convert_utf16(f, reinterpret_cast<const unsigned char*>(f.raw), n);
-        cut_at_end_of_text(f, 0);
-        return text_form::utf16;
+        f.out_of_memory = f.data == nullptr;
+        if (f.out_of_memory || !make_room(f, n / 2 * utf16_growth + 4)) return text_form::utf16;
+        convert_utf16(f, f.raw + 2, n);
+        form = text_form::utf16;
+    } else if (text_console && mark("\xEF\xBB\xBF")) {
+        drop_front(f, 3);
+        form = text_form::utf8;
     }
-    bool utf8 = text_console && mark("\xEF\xBB\xBF");
-    if (utf8) drop_front(f, 3);
     cut_at_end_of_text(f, 0);
-    return utf8 ? text_form::utf8 : text_form::bytes;
+    return form;
 }
 
 // The rule that makes a text without a byte order mark UTF-8, the way text
@@ -283,8 +270,6 @@ constexpr std::uint64_t utf8_margin = 100;
 struct utf8_tally {
     std::uint64_t sequences = 0;
     std::uint64_t stray = 0;
-    unsigned char held[3] = {}; // a sequence cut short at the end of the last piece
-    std::size_t held_size = 0;
 };
 
 // Counts what starts at p (n bytes, n > 0): the bytes taken, or 0 for a
@@ -299,32 +284,11 @@ std::size_t tally_one(utf8_tally& t, const unsigned char* p, std::size_t n) {
     return 1;
 }
 
-// Counts the next n bytes of the text, after those counted before.
-void tally(utf8_tally& t, const char* text, std::size_t n) {
+// Counts the next n bytes of the text, after those counted before. Returns
+// how many bytes at the end it left: a sequence cut short, to be counted
+// again with the bytes that follow it.
+std::size_t tally(utf8_tally& t, const char* text, std::size_t n) {
     const auto* p = reinterpret_cast<const unsigned char*>(text);
-    if (t.held_size > 0) {
-        // The held bytes and enough of the new ones for any sequence that
-        // starts among the held ones.
-        unsigned char joined[6];
-        std::size_t added = std::min<std::size_t>(n, 3);
-        std::memcpy(joined, t.held, t.held_size);
-        std::memcpy(joined + t.held_size, p, added);
-        std::size_t m = t.held_size + added;
-        std::size_t i = 0;
-        while (i < t.held_size) {
-            std::size_t len = tally_one(t, joined + i, m - i);
-            if (len == 0) {
-                // Still cut short: the new bytes are all part of it.
-                std::memmove(t.held, joined + i, m - i);
-                t.held_size = m - i;
-                return;
-            }
-            i += len;
-        }
-        p += i - t.held_size;
-        n -= i - t.held_size;
-        t.held_size = 0;
-    }
     // Eight ASCII bytes skipped at a time took more instructions, not fewer
     // (78 M against 60 M, the case below), so they go a byte at a time.
     while (n > 0) {
@@ -345,14 +309,11 @@ void tally(utf8_tally& t, const char* text, std::size_t n) {
             continue;
         }
         std::size_t len = tally_one(t, p, n);
-        if (len == 0) {
-            std::memcpy(t.held, p, n);
-            t.held_size = n;
-            return;
-        }
+        if (len == 0) return n;
         p += len;
         n -= len;
     }
+    return 0;
 }
 
 bool is_utf8(const utf8_tally& t) { return t.sequences > 0 && t.sequences / utf8_margin >= t.stray; }
@@ -369,14 +330,19 @@ bool never_utf8(const utf8_tally& t, std::uint64_t rest) {
 bool text_is_utf8(const reader& f) {
     char piece[std::size_t{64} * 1024];
     utf8_tally t;
+    std::size_t left = 0; // the bytes the last piece left, moved to the front
     for (std::uint64_t at = 0;;) {
-        std::ptrdiff_t got = read_file_at(f.fd, piece, sizeof piece, at);
+        std::ptrdiff_t got = read_file_at(f.fd, piece + left, sizeof piece - left, at);
         if (got <= 0) break;
-        auto n = static_cast<std::size_t>(got);
+        at += static_cast<std::uint64_t>(got);
+        std::size_t n = left + static_cast<std::size_t>(got);
         const auto* mark = static_cast<const char*>(std::memchr(piece, end_of_text, n));
-        tally(t, piece, mark == nullptr ? n : static_cast<std::size_t>(mark - piece));
-        if (mark != nullptr) break;
-        at += n;
+        if (mark != nullptr) {
+            tally(t, piece, static_cast<std::size_t>(mark - piece));
+            break;
+        }
+        left = tally(t, piece, n);
+        std::memmove(piece, piece + n - left, left);
         if (never_utf8(t, f.file_size > at ? f.file_size - at : 0)) return false;
     }
     return is_utf8(t);
@@ -447,19 +413,12 @@ void drop_sentence_start(reader& f, searcher& s) {
     const char* from = f.data;
     const char* end = f.data + f.size;
     if (!s.start_dropped) {
-        // Spaces before a sentence are no part of it.
+        // Spaces before a sentence are no part of it: a window of spaces
+        // alone is dropped whole, with the sentence not yet begun.
         from = skip_spaces(from, end);
-        if (from == end) {
-            drop_front(f, f.size);
-            return;
-        }
-        s.start_dropped = true;
+        s.start_dropped = from != end;
         s.start = f.offset + static_cast<std::uint64_t>(from - f.data);
         s.matched = false;
-    }
-    if (!can_match(s.finder.str)) {
-        drop_front(f, f.size);
-        return;
     }
     if (!s.matched) s.matched = find_next(s.finder, from, end) != nullptr;
     std::size_t keep =
@@ -501,7 +460,7 @@ void end_long_sentence(reader& f, const char* dot, searcher& s) {
     s.start_dropped = false;
     // The window holds the rest of the sentence, and before it only bytes
     // of the sentence.
-    if (!s.matched && can_match(s.finder.str)) s.matched = find_next(s.finder, f.data, dot + 1) != nullptr;
+    if (!s.matched) s.matched = find_next(s.finder, f.data, dot + 1) != nullptr;
     if (!s.matched) return;
     add_from_file(f, s.start, f.offset + static_cast<std::uint64_t>(dot + 1 - f.data), s);
 }
@@ -517,18 +476,12 @@ bool search_ends(reader& f, const searcher* s, std::size_t count) {
 // from a window of fixed size, and one that outgrows it is read back from
 // the file when it matches.
 void search_regular(reader& f, searcher& s) {
+    // A string that occurs in no sentence needs no reading.
+    if (!can_match(s.finder.str)) return;
     // The window keeps up to str.size() - 1 bytes of a long sentence, and
     // each read must still add a good part of it.
     std::size_t least = 4 * s.finder.str.size();
-    if (f.capacity < least) {
-        auto* wider = static_cast<char*>(std::realloc(f.data, least));
-        if (wider == nullptr) {
-            f.out_of_memory = true;
-            return;
-        }
-        f.data = wider;
-        f.capacity = least;
-    }
+    if (f.capacity < least && !make_room(f, least)) return;
     std::size_t searched = 0; // bytes of data known to hold no full stop
     for (;;) {
         if (s.start_dropped) {
@@ -546,10 +499,7 @@ void search_regular(reader& f, searcher& s) {
         if (search_ends(f, &s, 1)) return;
         if (f.size > f.capacity / 2) drop_sentence_start(f, s);
         searched = f.size;
-        if (!read_more(f)) {
-            f.out_of_memory = true;
-            return;
-        }
+        read_more(f);
     }
 }
 
@@ -560,15 +510,13 @@ void search_regular(reader& f, searcher& s) {
 void search_stream(reader& f, searcher* s, std::size_t count, utf8_tally* t) {
     std::size_t searched = 0; // bytes of data known to hold no full stop
     for (;;) {
-        if (t != nullptr) tally(*t, f.data + searched, f.size - searched);
+        // A sequence cut short, which the tally leaves, holds no full stop.
+        std::size_t left = t == nullptr ? 0 : tally(*t, f.data + searched, f.size - searched);
         if (const char* last = last_full_stop(f.data + searched, f.size - searched))
             take_sentences(f, static_cast<std::size_t>(last + 1 - f.data), s, count);
         if (search_ends(f, s, count)) return;
-        searched = f.size;
-        if (!read_more(f)) {
-            f.out_of_memory = true;
-            return;
-        }
+        searched = f.size - left;
+        read_more(f);
     }
 }
 
@@ -588,9 +536,7 @@ std::string string_in(text_form form, typed_string str) {
 } // namespace
 
 bool contains(std::string_view sentence, std::string_view str) {
-    if (str.size() > sentence.size()) return false;
-    if (str.empty()) return true;
-    return find_bytes(sentence.data(), sentence.data() + sentence.size(), str) != nullptr;
+    return str.empty() || find_bytes(sentence.data(), sentence.data() + sentence.size(), str) != nullptr;
 }
 
 const char* find_next(string_finder& finder, const char* from, const char* end) {
@@ -627,24 +573,22 @@ bool text_file::open(const std::string& name, std::size_t block) {
     if (name.find('\0') != std::string::npos) return false;
     opened_file opened = open_file(name);
     if (opened.fd < 0) return false;
-    auto f = std::make_unique<reader>();
-    f->fd = opened.fd;
-    f->rereadable = opened.rereadable;
-    f->file_size = opened.size;
-    f->capacity = block < 2 ? 2 : block;
-    f->data = static_cast<char*>(std::malloc(f->capacity));
-    if (f->data == nullptr) {
-        close_file(f->fd);
-        f->fd = -1;
-        f->out_of_memory = true;
-        reader_ = std::move(f);
+    reader_ = std::make_unique<reader>();
+    reader& f = *reader_;
+    f.fd = opened.fd;
+    f.rereadable = opened.rereadable;
+    f.file_size = opened.size;
+    f.capacity = std::max<std::size_t>(block, 2);
+    f.data = static_cast<char*>(std::malloc(f.capacity));
+    std::ptrdiff_t got = f.data == nullptr ? -1 : read_file(f.fd, f.data, f.capacity);
+    if (got < 0) {
+        f.out_of_memory = f.data == nullptr;
+        close_file(f.fd);
+        f.fd = -1;
         return false;
     }
-    std::ptrdiff_t got = read_file(f->fd, f->data, f->capacity);
-    if (got < 0) return false;
-    f->size = static_cast<std::size_t>(got);
-    f->at_end = got == 0;
-    reader_ = std::move(f);
+    f.size = static_cast<std::size_t>(got);
+    f.at_end = got == 0;
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace linefind {
 
@@ -177,32 +178,20 @@ std::size_t width_of(std::string_view text, bool utf8) {
     return text.size() - continuations;
 }
 
-// Frees every node and the index.
-void free_store(sentence_store& list) {
+} // namespace
+
+sentence_list::~sentence_list() {
     // Every node lives in a block, so the blocks are all there is to free.
-    for (node_block* block = list.block; block != nullptr;) {
+    for (node_block* block = store_.block; block != nullptr;) {
         node_block* previous = block->previous;
         free_large(block, block->size);
         block = previous;
     }
-    if (list.slots != nullptr) free_large(list.slots, (list.mask + 1) * sizeof(sentence_slot));
-    list = sentence_store{};
-}
-
-} // namespace
-
-sentence_list::~sentence_list() { free_store(store_); }
-
-sentence_list::sentence_list(sentence_list&& other) noexcept : store_(other.store_) {
-    other.store_ = sentence_store{};
+    if (store_.slots != nullptr) free_large(store_.slots, (store_.mask + 1) * sizeof(sentence_slot));
 }
 
 sentence_list& sentence_list::operator=(sentence_list&& other) noexcept {
-    if (this != &other) {
-        free_store(store_);
-        store_ = other.store_;
-        other.store_ = sentence_store{};
-    }
+    std::swap(store_, other.store_);
     return *this;
 }
 

@@ -61,8 +61,7 @@ public:
     ~sentence_list();
     sentence_list(const sentence_list&) = delete;
     sentence_list& operator=(const sentence_list&) = delete;
-    // The list moved from is left empty.
-    sentence_list(sentence_list&& other) noexcept;
+    // Takes the sentences of other, which is left with those of this list.
     sentence_list& operator=(sentence_list&& other) noexcept;
 
     // The first sentence found; null while the list is empty.

@@ -361,6 +361,16 @@ TEST_F(SearchFile, EncodingDecisionIsTheSameHoweverTheTextIsRead) {
                 ASSERT_EQ(utf8, expected) << "round " << round << " block " << block << " piped " << piped;
             }
     }
+    // A regular file's text is told in pieces of 64 KiB: a character across
+    // two of them counts once, so with one stray byte the hundred
+    // sequences are just enough.
+    std::string text = std::string(65535, 'a') + "ж. ";
+    for (int i = 0; i < 99; ++i) text += "ж";
+    text += "\xE4.";
+    ASSERT_TRUE(reference_utf8(text));
+    bool utf8 = false;
+    search(text, "a", block_size, false, true, &utf8);
+    EXPECT_TRUE(utf8);
 }
 
 // Russian text as Windows-1251 writes it: capitals, ё and Ё, quotation
