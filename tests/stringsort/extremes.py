@@ -23,6 +23,9 @@ big = b"Q" + b"7" * (1 << 20)
 r = run(program, b"4294967297\n2147483647\n" + big + b"\nb\n", memory_mb=64)
 check_run(r, "count 4294967297, size INT_MAX")
 check(sorted_part(r.out) == [big], "one line of a megabyte")
+r = run(program, b"3\n2147483647\nZz\n" + big + b"\nAa\na\n", memory_mb=64)
+check_run(r, "a line of a megabyte between short ones")
+check(sorted_part(r.out) == [b"Aa", big, b"Zz"], "a line of a megabyte between short ones: the order")
 
 # Memory running out while lines are typed: a message on standard error and
 # status 1, not a quiet end that looks like success.
