@@ -171,7 +171,8 @@ char* format_int(char* out, std::int64_t value, int width) {
     int len = 8 - zeros + (value < 0 ? 1 : 0);
     if (int pad = width - len; pad > 0) {
         // Spaces eight at a time: out has room for width + 20 characters.
-        for (int i = 0; i < pad; i += 8) std::memcpy(out + i, "        ", 8);
+        constexpr std::uint64_t spaces = 0x2020202020202020;
+        for (int i = 0; i < pad; i += 8) std::memcpy(out + i, &spaces, 8);
         out += pad;
     }
     if (value < 0) *out++ = '-';
