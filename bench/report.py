@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The benchmark report of the programs listed in programs.list.
 
-    bench/report.py [--quick] [--limit SECONDS] [--build DIR] [--previous FILE] [PROGRAM...]
+    bench/report.py [--quick] [--limit SECONDS] [--build DIR] [--previous FILE] [--beside DIR] [PROGRAM...]
 
 Builds the programs in release mode (build/bench), generates the inputs into
 bench/out/inputs/ (kept between runs and remade when their generator
@@ -19,7 +19,11 @@ time of every workload against its size.
 --quick runs much smaller sizes: a check that the report works, whose figures
 are not for quoting. --limit (default 60) skips a size whose predicted CPU
 time, from the smaller sizes' growth, is longer, so that a quadratic step
-shows as a steep exponent instead of an hour's wait.
+shows as a steep exponent instead of an hour's wait. --beside DIR names the
+build directory of an earlier commit (its programs already built in DIR/bin):
+each workload's largest size is then run with those programs too, one run of
+each build after the other, and × before is the ratio of the two builds'
+fastest runs there rather than a figure of an earlier report.
 """
 import argparse
 import datetime
@@ -44,6 +48,8 @@ RUN = OUT / "run"
 ENV = dict(os.environ, LC_ALL="C")
 # Runs shorter than this are repeated (three runs in all) and the fastest is kept.
 REPEAT_BELOW = 1.0
+# With --beside, the largest size of every workload is run this many times with each build, alternately.
+BESIDE_RUNS = 7
 # A growth exponent at or above this is more than sorting or a slower cache explains.
 STEEP = 1.5
 
@@ -341,6 +347,7 @@ class Result(NamedTuple):
     points: list
     exponent: float  # None when fewer than two sizes ran
     io: tuple  # bytes read and written at the largest size run
+    beside: tuple = None  # (this build, the earlier build): the fastest runs at the largest size, alternately
 
 
 def startup(binary):
@@ -360,7 +367,21 @@ def growth(points):
     return sum((x - mx) * (y - my) for x, y in zip(xs, ys)) / sum((x - mx) ** 2 for x in xs)
 
 
-def measure(workload, binary, quick, limit):
+def side_by_side(workload, size, binary, earlier):
+    """The fastest of BESIDE_RUNS runs of each build at one size, the two builds taking turns, so that
+    whatever else the machine does falls on both alike."""
+    case = workload.case(size)
+    best = [None, None]
+    for _ in range(BESIDE_RUNS):
+        for k, program in enumerate((binary, earlier)):
+            t = run_program(program, case)
+            if t is None:
+                return None
+            best[k] = t if best[k] is None else min(best[k], t, key=lambda x: x.cpu)
+    return tuple(best)
+
+
+def measure(workload, binary, quick, limit, earlier=None):
     points, io = [], (0, 0)
     for size in workload.quick if quick else workload.full:
         fit = [(workload.count(p.size), p.program.cpu) for p in points if p.program]
@@ -394,7 +415,9 @@ def measure(workload, binary, quick, limit):
         log(f"  {workload.program}, {workload.short}, {workload.label(size)}: {program.cpu:.3f} s CPU, "
             f"floor {floor.cpu:.4f} s")
     fit = [(workload.count(p.size), p.program.cpu) for p in points if p.program]
-    return Result(workload, points, growth(fit), io)
+    ran = [p for p in points if p.program]
+    beside = side_by_side(workload, ran[-1].size, binary, earlier) if earlier and ran else None
+    return Result(workload, points, growth(fit), io, beside)
 
 
 # ---- the report -----------------------------------------------------------------------------------------
@@ -498,7 +521,10 @@ def previous_figures(path):
 
 
 def against_before(r, last, before):
-    """The CPU seconds at the largest size over the previous report's, where it ran the same size."""
+    """The CPU seconds at the largest size over the earlier build's beside it, or else over the previous
+    report's, where it ran the same size."""
+    if r.beside is not None:
+        return f"{r.beside[0].cpu / r.beside[1].cpu:.2f}" if r.beside[1].cpu > 0 else "-"
     kept = before.get((r.workload.program, r.workload.short))
     if last is None or kept is None or kept[0] != r.workload.label(last.size) or kept[1] <= 0:
         return "-"
@@ -515,8 +541,17 @@ def summary(results, before):
                      seconds(last.program.cpu) if last else "-",
                      ratio(last.program, last.floor) if last else "-", exponent(r.exponent),
                      against_before(r, last, before)])
-    return table(["program", "workload", "largest size", "CPU s", "× floor", "growth", "× before"], rows,
+    text = table(["program", "workload", "largest size", "CPU s", "× floor", "growth", "× before"], rows,
                  "llrrrrr")
+    paired = [r for r in results if r.beside is not None]
+    if paired:
+        text += "\n\n" + paragraph(f"× before from the two builds run beside each other at the largest size, "
+                                    f"{BESIDE_RUNS} runs each, alternately, the fastest of each kept (CPU s):")
+        text += "\n\n" + table(["program", "workload", "this build", "earlier build", "×"],
+                                [[r.workload.program, r.workload.short, seconds(r.beside[0].cpu),
+                                  seconds(r.beside[1].cpu), against_before(r, None, {})] for r in paired],
+                                "llrrr")
+    return text
 
 
 METHOD = (
@@ -542,10 +577,12 @@ COLUMNS = [
     ("× floor", "the program's CPU seconds (user + sys) divided by the floor's: how far above the least "
      "possible cost it is."),
     ("CPU s (summary)", "user + sys seconds at the largest size run."),
-    ("× before (summary)", "the CPU seconds at the largest size over the figure of the previous report "
-     "(the bench/RESULTS.md this run replaces, or the one given with --previous), where that report ran "
-     "the same size: below 1 is faster. The two runs are apart in time, perhaps on a machine otherwise "
-     "busy: a change of a few per cent is noise."),
+    ("× before (summary)", "with --beside, this build's CPU seconds at the largest size over the earlier "
+     "build's, the two run by turns (the table under the summary gives both). Otherwise the CPU seconds at "
+     "the largest size over the figure of the previous report (the bench/RESULTS.md this run replaces, or "
+     "the one given with --previous), where that report ran the same size; those two runs are apart in "
+     "time, perhaps on a machine otherwise busy, so a change of a few per cent is noise. Below 1 is "
+     "faster."),
     ("growth", "the slope of the least-squares line through log CPU seconds against log size over the "
      "sizes run: about 1 for linear work, 1.1 for n log n, 2 for quadratic. \"steep\" marks a slope of "
      f"{STEEP:g} or more, more than sorting explains. Work over scattered memory grows a little faster "
@@ -591,7 +628,8 @@ def duration(s):
     return f"{s // 60:.0f} min {s % 60:.0f} s" if s >= 60 else f"{s:.0f} s"
 
 
-def render(results, missing, starts, quick, build_dir, loads, elapsed, picture, before, before_commit):
+def render(results, missing, starts, quick, build_dir, loads, elapsed, picture, before, before_commit,
+           beside=None):
     banner = "**QUICK RUN: figures not for quoting.** The sizes are small, to check that the report works."
     when = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
     cores = os.cpu_count() or 1
@@ -605,7 +643,9 @@ def render(results, missing, starts, quick, build_dir, loads, elapsed, picture, 
     else:
         about.append(f"Load average {loads[0]:.1f} at the start, {loads[1]:.1f} at the end, on {cores} cores.")
     about.append(f"Time against size: `{picture}`." if picture else "gnuplot is not installed: no picture.")
-    if before:
+    if beside:
+        about.append(f"× before compares this build with the programs of {beside}, run beside it.")
+    elif before:
         about.append("The previous figures (× before) are those of the report made from "
                      f"{'commit ' + before_commit if before_commit else 'an earlier commit'}.")
     else:
@@ -690,6 +730,14 @@ def written_by_hand(path):
     return "\n" + text[start + 1:end if end >= 0 else len(text)].rstrip("\n") + "\n"
 
 
+def beside_name(build_dir):
+    """The earlier build as the report names it: its commit where its directory is in a git checkout."""
+    if build_dir is None:
+        return None
+    done = subprocess.run(["git", "-C", build_dir, "rev-parse", "--short", "HEAD"], capture_output=True, text=True)
+    return f"commit {done.stdout.strip()}" if done.returncode == 0 else f"`{build_dir}`"
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0],
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -701,6 +749,9 @@ def main():
     parser.add_argument("--previous", type=Path, default=BENCH / "RESULTS.md", metavar="FILE",
                         help="the earlier report to compare with (default bench/RESULTS.md, read before "
                              "it is replaced)")
+    parser.add_argument("--beside", type=Path, metavar="DIR",
+                        help="the build directory of an earlier commit, its programs in DIR/bin: run beside "
+                             "this build at every workload's largest size for × before")
     parser.add_argument("programs", nargs="*", metavar="PROGRAM", help="only these programs")
     args = parser.parse_args()
     listed = (ROOT / "programs.list").read_text().split()
@@ -725,11 +776,12 @@ def main():
         starts[program] = startup(bin_dir / program)
         for w in workloads:
             log(f"{program}: {w.short}")
-            results.append(measure(w, bin_dir / program, args.quick, args.limit))
+            earlier = args.beside.resolve() / "bin" / program if args.beside else None
+            results.append(measure(w, bin_dir / program, args.quick, args.limit, earlier))
     shutil.rmtree(RUN)
     picture = draw(results)
     report = render(results, missing, starts, args.quick, build_dir, (load_at_start, os.getloadavg()[0]),
-                    time.perf_counter() - begun, picture, before, before_commit)
+                    time.perf_counter() - begun, picture, before, before_commit, beside_name(args.beside))
     print(report, end="")
     kept = not args.quick and chosen == listed
     target = BENCH / "RESULTS.md" if kept else OUT / "report.md"

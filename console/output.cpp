@@ -193,11 +193,10 @@ char* format_int(char* out, std::int64_t value, int width) {
 }
 
 void put_int(console& c, std::int64_t value, int width) {
-    constexpr int widest = 44;
-    char text[widest + 20];
+    constexpr int widest = 1024;
+    if (state_of(c).ended) return;
     for (; width > widest; --width) put_char(c, ' ');
-    char* end = format_int(text, value, width);
-    write(c, std::string_view(text, static_cast<std::size_t>(end - text)));
+    commit_output(c, format_int(reserve_output(c, widest + 20), value, width));
 }
 
 void flush(console& c) { flush_output(state_of(c)); }
