@@ -21,6 +21,21 @@ start_without_file() {
     still_count "$menu" 0
 }
 
+# One student through the questions of choice 4, asked for the n-th time,
+# and the answer to "continue?": add_student NAME STREET HOUSE FLAT N ANSWER.
+add_student() {
+    wait_text 'Введите имя студента: ' "$5"
+    enter "$1"
+    wait_text 'Введите адрес: ' "$5"
+    enter "$2"
+    wait_text 'Дом: ' "$5"
+    enter "$3"
+    wait_text 'Комната: ' "$5"
+    enter "$4"
+    wait_text 'Продолжить ввод? Да-д' "$5"
+    enter "$6"
+}
+
 case $case_name in
 nolocale)
     # No locale variable set at all (a fresh root shell of a container): the
@@ -32,26 +47,8 @@ nolocale)
     wait_text "$menu"
     expect_exact '0 - выход'
     enter 4
-    wait_text 'Введите имя студента: '
-    enter 'Иванов'
-    wait_text 'Введите адрес: '
-    enter 'Ленина'
-    wait_text 'Дом: '
-    enter 3
-    wait_text 'Комната: '
-    enter 4
-    wait_text 'Продолжить ввод? Да-д'
-    enter д
-    wait_text 'Введите имя студента: ' 2
-    enter 'Смит'
-    wait_text 'Введите адрес: ' 2
-    enter 'Бейкер'
-    wait_text 'Дом: ' 2
-    enter 221
-    wait_text 'Комната: ' 2
-    enter 2
-    wait_text 'Продолжить ввод? Да-д' 2
-    enter н
+    add_student 'Иванов' 'Ленина' 3 4 1 д
+    add_student 'Смит' 'Бейкер' 221 2 2 н
     wait_text "$menu" 2
     expect_absent "$retry"
     enter 5
@@ -140,16 +137,7 @@ wait_text 'Комната: '
 enter 5
 wait_text 'Продолжить ввод? Да-д'
 enter д
-wait_text 'Введите имя студента: ' 2
-enter 'Smith'
-wait_text 'Введите адрес: ' 2
-enter 'Baker St'
-wait_text 'Дом: ' 2
-enter 221
-wait_text 'Комната: ' 2
-enter 2
-wait_text 'Продолжить ввод? Да-д' 2
-enter Д
+add_student 'Smith' 'Baker St' 221 2 2 Д
 wait_text "$menu" 3
 
 # Sorted by name: the Cyrillic name comes first.
@@ -199,16 +187,7 @@ wait_text "$menu" 2
 # does: nothing is saved.
 cp "$WORKDIR/students.dat" "$TERM_ROOT/saved.dat"
 enter 4
-wait_text 'Введите имя студента: '
-enter 'Петров'
-wait_text 'Введите адрес: '
-enter 'Мира'
-wait_text 'Дом: '
-enter 1
-wait_text 'Комната: '
-enter 1
-wait_text 'Продолжить ввод? Да-д'
-enter n
+add_student 'Петров' 'Мира' 1 1 1 n
 wait_text "$menu" 3
 tt send-keys -t "$T" C-d
 wait_exit 0
