@@ -36,7 +36,8 @@ bool locale_name_is_utf8() {
     return named("UTF-8") || named("UTF8");
 }
 
-// The C locale by default, not by choice.
-bool no_locale_chosen() { return chosen_locale() == nullptr; }
+bool stdio_utf8(const console_state& s, bool locale_utf8) {
+    return locale_utf8 || (chosen_locale() == nullptr && (s.terminal || s.out_terminal));
+}
 
 } // namespace con

@@ -97,9 +97,12 @@ void report(const console_state& s, const char* what, int error);
 // UTF-8 codeset ("xx_YY.UTF-8", "xx_YY.utf8@variant", in any case), whether
 // or not that locale is installed.
 bool locale_name_is_utf8();
-// None of those variables is set to anything: the C locale by default, not
-// by choice.
-bool no_locale_chosen();
+// Whether the console of standard input and output is UTF-8: the locale
+// says so (locale_utf8), or none of those variables is set and input or
+// output is a terminal. A terminal on which nobody chose a character set (a
+// fresh root shell of a container) is a UTF-8 terminal almost everywhere
+// today; pipes and files keep their bytes unless a locale says otherwise.
+bool stdio_utf8(const console_state& s, bool locale_utf8);
 
 namespace sys {
 // Reads up to size bytes of input; 0 at the end of input or on an error.

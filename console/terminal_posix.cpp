@@ -128,10 +128,7 @@ void open_stdio(console_state& s) {
     s.out_fd = 1;
     s.terminal = is_terminal(0);
     s.out_terminal = is_terminal(1);
-    // A terminal on which nobody chose a character set (a fresh root shell
-    // of a container) is a UTF-8 terminal almost everywhere today. Pipes and
-    // files keep their bytes unless a locale says otherwise.
-    s.utf8 = locale_is_utf8() || (no_locale_chosen() && (s.terminal || s.out_terminal));
+    s.utf8 = stdio_utf8(s, locale_is_utf8());
 }
 
 void close_stdio(console_state& /*s*/) {}

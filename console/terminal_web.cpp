@@ -59,9 +59,7 @@ void open_stdio(console_state& s) {
     s.out_fd = 1;
     s.terminal = is_terminal(0);
     s.out_terminal = is_terminal(1);
-    // As on POSIX systems: a terminal on which nobody chose a character set
-    // is UTF-8; pipes keep their bytes unless a locale says otherwise.
-    s.utf8 = locale_name_is_utf8() || (no_locale_chosen() && (s.terminal || s.out_terminal));
+    s.utf8 = stdio_utf8(s, locale_name_is_utf8());
 }
 
 void close_stdio(console_state& /*s*/) {}
